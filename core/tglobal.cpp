@@ -1,0 +1,40 @@
+#include "core/tglobal.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#include "core/tcmd.h"
+#include "flash/trom.h"
+#include "project/hashtable.h"
+
+namespace quelmo {
+
+Tglobal::Tglobal(std::filesystem::path workdir)
+    : workdir_(std::move(workdir)),
+      rom_(std::make_unique<Trom>()),
+      settings_(std::make_unique<THashTable>()),
+      cmd_(std::make_unique<Tcmd>(*rom_)) {}
+
+Tglobal::~Tglobal() {
+    cmd_.reset();
+    rom_.reset();
+    settings_.reset();
+}
+
+int Tglobal::ToInt(std::string_view text) { return TextToInt(text); }
+
+bool RemoveFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    return !ec && !std::filesystem::exists(folder, ec);
+}
+
+std::filesystem::path ResolveWorkdir(const std::filesystem::path& explicit_dir) {
+    if (!explicit_dir.empty()) return explicit_dir;
+    if (const char* home = std::getenv("QUELMO_HOME"); home && *home) return home;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::filesystem::path(xdg) / "quelmo";
+    if (const char* h = std::getenv("HOME"); h && *h) return std::filesystem::path(h) / ".local/share/quelmo";
+    return std::filesystem::current_path() / "quelmo";
+}
+
+}  // namespace quelmo

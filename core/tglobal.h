@@ -1,0 +1,47 @@
+#pragma once
+// The application context: it creates the shared singletons in their fixed order and destroys
+// them in the order the program tears down. Everything that needs a singleton reaches it here.
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+namespace quelmo {
+
+class Trom;
+class THashTable;
+class Tcmd;
+
+class Tglobal {
+public:
+    // `workdir` is the working folder that holds temp/, sd/, default.bin and ser.ini.
+    explicit Tglobal(std::filesystem::path workdir);
+    ~Tglobal();
+    Tglobal(const Tglobal&) = delete;
+    Tglobal& operator=(const Tglobal&) = delete;
+
+    Trom& Rom() { return *rom_; }
+    THashTable& Settings() { return *settings_; }
+    Tcmd& Cmd() { return *cmd_; }
+
+    const std::filesystem::path& Workdir() const { return workdir_; }
+    std::filesystem::path Workspace() const { return workdir_ / "temp"; }
+
+    // The integer helper: optional sign and decimal digits; 0 when the text is not a number.
+    static int ToInt(std::string_view text);
+
+private:
+    std::filesystem::path workdir_;
+    // Created in this order; destroyed as the program tears down (interpreter, image, store).
+    std::unique_ptr<Trom> rom_;
+    std::unique_ptr<THashTable> settings_;
+    std::unique_ptr<Tcmd> cmd_;
+};
+
+// Deletes a folder with everything in it, without asking. True when the folder is gone.
+bool RemoveFolder(const std::filesystem::path& folder);
+
+// The working folder: `explicit_dir` when given, else $QUELMO_HOME, else
+// $XDG_DATA_HOME/quelmo, else ~/.local/share/quelmo.
+std::filesystem::path ResolveWorkdir(const std::filesystem::path& explicit_dir = {});
+
+}  // namespace quelmo

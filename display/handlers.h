@@ -1,0 +1,12 @@
+#pragma once
+// Registration of the statement handlers with the interpreter, one function per group.
+namespace quelmo {
+
+class Tcmd;
+
+// Every handler group; called once when the interpreter is created.
+void RegisterHandlers(Tcmd& cmd);
+
+void RegisterShapeHandlers(Tcmd& cmd);  // shapes, colours, CLS, SXY and the statements that draw nothing
+
+}  // namespace quelmo

@@ -1,0 +1,45 @@
+#pragma once
+// The module's flash layout. Addresses in the region table and the config block count
+// 256-byte units: unit A is byte address A * 256.
+#include <cstddef>
+#include <cstdint>
+
+namespace quelmo::flash {
+
+inline constexpr size_t kImageSize = 16u * 1024 * 1024;
+inline constexpr size_t kSectorSize = 4096;
+inline constexpr size_t kUnit = 256;
+
+// Region table entries (256-byte units); their values never change.
+inline constexpr int kRegionUnits[10] = {16, 32, 64, 80, 848, 1872, 1888, 3584, 4096, 65536};
+
+inline constexpr uint32_t kConfigBlock = 0x1000;     // entry 0: config block, 128 bytes + time stamp
+inline constexpr uint32_t kMiniIndex = 0x2000;       // entry 1: mini.idx, four regions of 2048 bytes
+inline constexpr uint32_t kMiniIndexSize = 8192;
+inline constexpr uint32_t kPicIndex = 0x4000;        // entry 2: pic.idx, 4096 bytes
+inline constexpr uint32_t kPicIndexSize = 4096;
+inline constexpr uint32_t kHz12 = 0x5000;            // entry 3: built-in 12-pixel GB2312, 24 bytes a glyph
+inline constexpr uint32_t kHz16 = 0x35000;           // entry 4: built-in 16-pixel GB2312, 32 bytes a glyph
+inline constexpr uint32_t kAsc16 = 0x75000;          // entry 5: built-in 8x16 ASC from character 32
+inline constexpr uint32_t kMiniGlyphs = 0x76000;     // entry 6: mini.sbin, up to the page table
+inline constexpr uint32_t kMiniGlyphsSize = 0xE0000 - 0x76000;
+inline constexpr uint32_t kPageTable = 0xE0000;      // entry 7: 128 slots of 1024 bytes
+inline constexpr uint32_t kPageSlotSize = 1024;
+inline constexpr int kPageCount = 128;
+inline constexpr uint32_t kPicData = 0x100000;       // entry 8: pic.sbin, growing upward
+
+// Config block layout (offsets from kConfigBlock); slots are 16-bit big-endian unit numbers.
+inline constexpr uint32_t kConfigSize = 128;
+inline constexpr uint32_t kSlotHz24Gb2312 = 2;
+inline constexpr uint32_t kSlotHz32Gb2312 = 4;
+inline constexpr uint32_t kSlotHz48Gb2312 = 6;
+inline constexpr uint32_t kSlotHz16Gbk = 8;
+inline constexpr uint32_t kSlotHz24Gbk = 10;
+inline constexpr uint32_t kSlotHz32Gbk = 12;
+inline constexpr uint32_t kSlotPymb = 14;
+inline constexpr uint32_t kSlotPlacementTop = 16;
+inline constexpr uint32_t kTimeStamp = 128;          // 32-bit little-endian build time
+inline constexpr uint8_t kMarkerStart[2] = {0xAE, 0x5F};
+inline constexpr uint8_t kMarkerEnd[2] = {0x5E, 0xAF};
+
+}  // namespace quelmo::flash
