@@ -24,7 +24,14 @@ constexpr uint16_t kDefaultColours[Tgd::kColours] = {
 
 }  // namespace
 
-Tgd::Tgd(const Trom& rom) : rom_(rom) { ResetColourTable(); }
+Tgd::Tgd(const Trom& rom) : rom_(rom) {
+    ResetColourTable();
+    ReadFontRegions();
+}
+
+void Tgd::ReadFontRegions() {
+    // The text statements bring the font regions with them.
+}
 
 uint32_t Tgd::ModuleToDesktop(uint16_t v) {
     // The low bits stay 0: FFFF becomes F8 FC F8, not white.

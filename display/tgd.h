@@ -36,6 +36,10 @@ public:
     int BackgroundNumber() const { return background_; }
     void SetBackgroundNumber(int number) { background_ = number; }  // SBC
 
+    // Reads the font regions and modes from the flash image's config block; called when the
+    // screen is created and after every build of the flash image.
+    void ReadFontRegions();
+
     // The flash reader: n bytes from flash address a into the scratch area. A negative a counts as
     // 16 MB; a read that would touch the last byte of the image or go past it yields FF bytes.
     const uint8_t* ReadFlash(int64_t a, int n);

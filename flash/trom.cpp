@@ -21,4 +21,27 @@ Status Trom::LoadFile(const std::filesystem::path& path) {
     return {};
 }
 
+uint32_t Trom::SectorSum(int n) const {
+    const uint8_t* p = image_.get() + static_cast<size_t>(n) * flash::kSectorSize;
+    uint32_t x = 0, sum = 0;
+    for (size_t i = 0; i < flash::kSectorSize; i += 4) {
+        const uint32_t w = p[i] | p[i + 1] << 8 | p[i + 2] << 16 | static_cast<uint32_t>(p[i + 3]) << 24;
+        x ^= w;
+        sum += w;
+    }
+    return device_.FirmwareNo > 555 ? x + sum : x;
+}
+
+bool Trom::SectorBlank(int n) const {
+    const uint8_t* p = image_.get() + static_cast<size_t>(n) * flash::kSectorSize;
+    for (size_t i = 0; i < flash::kSectorSize; ++i)
+        if (p[i] != 0xFF) return false;
+    return true;
+}
+
+int Trom::BlockValue(int a) const {
+    const uint8_t* p = image_.get() + static_cast<size_t>(a) * flash::kUnit;
+    return p[1022] + p[1023];
+}
+
 }  // namespace quelmo
