@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Quelmo: designer for the Tarvo colour LCD module", "quelmo"};
     app.set_version_flag("--version", QUELMO_VERSION);
     app.require_subcommand(1);
+    app.fallthrough();  // --workdir may also follow the subcommand
     Cli cli;
     app.add_option("--workdir", cli.workdir_option, "working folder (default $QUELMO_HOME or ~/.local/share/quelmo)");
     auto registry = Registry();
