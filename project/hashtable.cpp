@@ -62,8 +62,10 @@ int32_t TextToInt(std::string_view text) {
     if (text.empty()) return 0;
     const char* first = text.data();
     const char* last = first + text.size();
-    if (*first == '+') ++first;  // from_chars takes '-' but not '+'
-    if (first == last || (*first == '-' && text[0] == '+')) return 0;
+    if (*first == '+') {  // from_chars takes '-' but not '+'
+        ++first;
+        if (first == last || *first == '-') return 0;
+    }
     int32_t value = 0;
     auto [ptr, ec] = std::from_chars(first, last, value);
     if (ec != std::errc() || ptr != last) return 0;

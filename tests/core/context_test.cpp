@@ -1,0 +1,63 @@
+// The application context, its helpers and the GBK conversion at the edges.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/gbk.h"
+#include "core/tcmd.h"
+#include "core/tglobal.h"
+#include "flash/trom.h"
+#include "project/hashtable.h"
+#include "support/cli.h"
+
+namespace quelmo::test {
+namespace {
+
+TEST(Context, CreatesItsSingletonsWithoutTouchingTheDisk) {
+    TempDir dir;
+    const auto workdir = dir.path() / "work";
+    Tglobal g(workdir);
+    EXPECT_EQ(g.Rom().Image()[0], 0xFF);
+    EXPECT_EQ(g.Rom().Image()[Trom::Size() - 1], 0xFF);
+    EXPECT_EQ(g.Rom().MemorySize(), 16);
+    EXPECT_EQ(g.Settings().Count(), 0u);
+    EXPECT_EQ(g.Cmd().OffsetX(), 0);
+    EXPECT_EQ(g.Cmd().Bounds().x1, -1);
+    EXPECT_EQ(g.Workspace(), workdir / "temp");
+    EXPECT_FALSE(std::filesystem::exists(workdir));
+}
+
+TEST(Context, IntegerHelperTakesOnlyASignAndDigits) {
+    const std::pair<const char*, int> cases[] = {
+        {"42", 42}, {"-12", -12}, {"+7", 7}, {"", 0}, {"abc", 0}, {"12a", 0}, {" 5", 0},
+        {"-", 0},   {"+-3", 0},   {"2147483647", 2147483647}, {"2147483648", 0}, {"0x10", 0},
+    };
+    for (auto [text, value] : cases) EXPECT_EQ(Tglobal::ToInt(text), value) << '"' << text << '"';
+}
+
+TEST(Context, RemoveFolderDeletesTheTreeWithoutAsking) {
+    TempDir dir;
+    const auto temp = dir.path() / "temp";
+    std::filesystem::create_directories(temp / "pic" / "deep");
+    std::ofstream(temp / "pic" / "deep" / "a.jpg") << "x";
+    EXPECT_TRUE(RemoveFolder(temp));
+    EXPECT_FALSE(std::filesystem::exists(temp));
+    EXPECT_TRUE(RemoveFolder(temp));  // nothing there: still gone
+}
+
+TEST(Gbk, ConvertsBothWays) {
+    EXPECT_EQ(Utf8ToGbk("汉字ABC"), "\xBA\xBA\xD7\xD6" "ABC");
+    EXPECT_EQ(GbkToUtf8("\xBA\xBA\xD7\xD6" "ABC"), "汉字ABC");
+    EXPECT_EQ(Utf8ToGbk("CLS(0);"), "CLS(0);");
+    bool ok = false;
+    EXPECT_EQ(Utf8ToGbk("a😀b", &ok), "a?b");  // not in GBK
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(GbkToUtf8("a\xFF", &ok), "a\xEF\xBF\xBD");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(GbkToUtf8("", &ok), "");
+    EXPECT_TRUE(ok);
+}
+
+}  // namespace
+}  // namespace quelmo::test

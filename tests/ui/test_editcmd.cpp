@@ -1,0 +1,75 @@
+// The design window as a user meets it: type command text, see the simulated screen change.
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/tglobal.h"
+#include "display/tgd.h"
+#include "editors/ui/editcmd_form.h"
+#include "editors/ui/screen_view.h"
+#include "shell/ui/main_window.h"
+
+using namespace quelmo;
+
+class TestEditCmd : public QObject {
+    Q_OBJECT
+private slots:
+    void captionCarriesTheVersion() {
+        QTemporaryDir dir;
+        ui::MainWindow w(dir.path().toStdString());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quelmo V" QUELMO_VERSION));
+    }
+
+    void typingRedrawsTheScreen() {
+        QTemporaryDir dir;
+        ui::MainWindow w(dir.path().toStdString());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* edit = w.findChild<QPlainTextEdit*>("cmdedit");
+        auto* lcd = w.findChild<ui::ScreenView*>("LCD");
+        QVERIFY(edit && lcd);
+        const Framebuffer fb = lcd->View();
+        QCOMPARE(fb.width, 320);
+        QCOMPARE(fb.height, 240);
+
+        edit->setFocus();
+        QTest::keyClicks(edit, "BOXF(10,10,20,20,2);");
+        const uint32_t green = Tgd::ModuleToDesktop(0x07E0);
+        QCOMPARE(lcd->View().At(10, 10), green);
+        QCOMPARE(lcd->View().At(19, 19), green);
+        QCOMPARE(lcd->View().At(20, 20), Rgb(0, 0, 0));
+        QCOMPARE(lcd->View().At(9, 10), Rgb(0, 0, 0));
+
+        // Editing the text clears the screen first: the box moves, the old one is gone.
+        edit->selectAll();
+        QTest::keyClicks(edit, "BOXF(30,10,40,20,2);");
+        QCOMPARE(lcd->View().At(10, 10), Rgb(0, 0, 0));
+        QCOMPARE(lcd->View().At(30, 10), green);
+
+        // An unfinished statement draws nothing until its ';' is typed.
+        QTest::keyClicks(edit, "PS(0,0,1)");
+        QCOMPARE(lcd->View().At(0, 0), Rgb(0, 0, 0));
+        QTest::keyClick(edit, ';');
+        QCOMPARE(lcd->View().At(0, 0), Tgd::ModuleToDesktop(0xF800));
+    }
+
+    void screenPixelsStaySharpWhenScaled() {
+        QTemporaryDir dir;
+        ui::MainWindow w(dir.path().toStdString());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* edit = w.findChild<QPlainTextEdit*>("cmdedit");
+        auto* lcd = w.findChild<ui::ScreenView*>("LCD");
+        edit->setPlainText("PS(5,5,1);");
+        const QImage shown = lcd->grab().toImage();
+        const int s = lcd->Scale();
+        QCOMPARE(shown.size(), QSize(320 * s, 240 * s));
+        const QColor red = QColor::fromRgb(Tgd::ModuleToDesktop(0xF800));
+        for (int dy = 0; dy < s; ++dy)
+            for (int dx = 0; dx < s; ++dx) QCOMPARE(shown.pixelColor(5 * s + dx, 5 * s + dy), red);
+        QCOMPARE(shown.pixelColor(6 * s, 5 * s), QColor(Qt::black));
+    }
+};
+
+QTEST_MAIN(TestEditCmd)
+#include "test_editcmd.moc"
