@@ -109,8 +109,8 @@ public:
         for (FT_Face face : faces_) baselines_.push_back(Baseline(face, height_, width_ == height_));
     }
 
-    // Clears the cell and draws the character with the first face that has it; true when ink
-    // was drawn.
+    // Clears the cell and draws the character with the first face that gives it ink (a face may
+    // hold an empty placeholder for a character it does not draw); true when ink was drawn.
     bool Paint(uint32_t cp, uint8_t* cell) const {
         std::memset(cell, 0, static_cast<size_t>(width_) * 2);
         if (cp == 0) return false;
@@ -119,7 +119,7 @@ public:
             const FT_UInt index = FT_Get_Char_Index(face, cp);
             if (index == 0) continue;
             if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) continue;
-            return Blit(face->glyph, baselines_[i], cell);
+            if (Blit(face->glyph, baselines_[i], cell)) return true;
         }
         return false;
     }
