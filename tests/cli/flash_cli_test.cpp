@@ -1,24 +1,19 @@
 // quelmo build, base and render --project, run as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "flash/layout.h"
+#include "display/tgd.h"
 #include "project/hashtable.h"
+#include "support/cli.h"
 #include "tests/flash/workspace.h"
 
 namespace quelmo {
 namespace {
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
 
 std::string Slurp(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -27,27 +22,12 @@ std::string Slurp(const std::filesystem::path& p) {
     return ss.str();
 }
 
-// Runs quelmo --workdir <workdir> args... with its standard streams in files under `io`.
-Outcome RunQuelmo(const std::filesystem::path& io, const std::filesystem::path& workdir,
-                  const std::vector<std::string>& args, const std::string& input = "") {
-    const auto in = io / "stdin.txt", out = io / "stdout.txt", err = io / "stderr.txt";
-    std::ofstream(in, std::ios::binary) << input;
-    std::string cmd = std::string("'") + QUELMO_CLI_PATH + "' --workdir '" + workdir.string() + "'";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " < '" + in.string() + "' > '" + out.string() + "' 2> '" + err.string() + "'";
-    Outcome r;
-    const int status = std::system(cmd.c_str());
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
-}
-
 struct FlashCli : ::testing::Test {
     test::FlashWorkspace ws;
-    test::FlashWorkspace io;
-    Outcome Quelmo(const std::vector<std::string>& args, const std::string& input = "") {
-        return RunQuelmo(io.Root(), ws.Root(), args, input);
+    // Runs quelmo in the workspace's working folder.
+    test::CliRun Quelmo(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), {"--workdir", ws.Root().string()});
+        return test::RunQuelmo(args, input);
     }
     // Writes the project settings the build reads, as the project commands save them.
     void SaveSettings() { ASSERT_TRUE(ws.settings.Save(ws.Workspace(), "prj.ini")); }
@@ -56,8 +36,8 @@ struct FlashCli : ::testing::Test {
 
 TEST_F(FlashCli, FreshWorkingFolderBuildsWithItsOwnBaseImage) {
     const auto fresh = ws.Root() / "fresh";  // nothing at all, not even the folder
-    Outcome r = RunQuelmo(io.Root(), fresh, {"build"});
-    ASSERT_EQ(r.code, 0) << r.err;
+    test::CliRun r = test::RunQuelmo({"--workdir", fresh.string(), "build"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("slots FF00 FF00 FF00 FF00 FF00 FF00 FF00 FF00\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("picture data end 0x0FFFFF\n"), std::string::npos) << r.out;
     EXPECT_EQ(std::filesystem::file_size(fresh / "default.bin"), flash::kBaseImageEnd);
@@ -77,8 +57,8 @@ TEST_F(FlashCli, BuildPrintsTheSlotsAndWritesTheProjectImage) {
     SaveSettings();
     test::FlashWorkspace::PutAt(ws.Root() / "default.bin", 16, 0);
     const auto out = ws.Root() / "my.bin";
-    Outcome r = Quelmo({"build", "--out", out.string()});
-    ASSERT_EQ(r.code, 0) << r.err;
+    test::CliRun r = Quelmo({"build", "--out", out.string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("slots F470 FD70 FD70 FD70 FD70 FD70 FD70 FF00\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("picture data end 0x10012C\n"), std::string::npos) << r.out;
     const std::string image = Slurp(out);
@@ -91,28 +71,28 @@ TEST_F(FlashCli, NoRoomIsRefusedAndWritesNothing) {
     ws.Put("pymb.bin", 4096);
     ws.Put("pic.sbin", 0xF0000);  // up to 0x1F0000: no room left on a 2 MB module
     test::FlashWorkspace::PutAt(ws.Root() / "default.bin", 16, 0);
-    Outcome r = Quelmo({"build", "--memory", "2"});
-    EXPECT_EQ(r.code, 1);
+    test::CliRun r = Quelmo({"build", "--memory", "2"});
+    EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.err, "quelmo: 存储空间不够，请减少图片数量或全字库种类!\n");
     EXPECT_FALSE(std::filesystem::exists(ws.Root() / "flash.bin"));
 
     r = Quelmo({"build", "--memory", "4"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("slots 3EF0 3EF0 3EF0 3EF0 3EF0 3EF0 3EF0 3F00\n"), std::string::npos) << r.out;
 }
 
 TEST_F(FlashCli, WarningsAndBadUsage) {
     ws.Put("pic.idx", 5000);
     test::FlashWorkspace::PutAt(ws.Root() / "default.bin", 16, 0);
-    Outcome r = Quelmo({"build"});
-    EXPECT_EQ(r.code, 0);
+    test::CliRun r = Quelmo({"build"});
+    EXPECT_EQ(r.exit_code, 0);
     EXPECT_NE(r.err.find("quelmo: warning: pic.idx is 5000 bytes; cut to the 4096 bytes"), std::string::npos) << r.err;
 
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"build", "--memory", "3"}, {"render", "--page", "2"}, {"render", "--project", "--page", "129"},
              {"render", "--project", "--page", "0"}}) {
         r = Quelmo(args, "CLS(0);");
-        EXPECT_EQ(r.code, 2) << args[0] << " " << args.back() << ": " << r.err;
+        EXPECT_EQ(r.exit_code, 2) << args[0] << " " << args.back() << ": " << r.err;
     }
 }
 
@@ -121,21 +101,24 @@ TEST_F(FlashCli, RenderRunsAStoredPage) {
     SaveSettings();
     test::FlashWorkspace::PutAt(ws.Root() / "default.bin", 16, 0);
     const auto png = ws.Root() / "page.png";
-    Outcome r = Quelmo({"render", "--project", "--page", "5", "--out", png.string()});
-    ASSERT_EQ(r.code, 0) << r.err;
+    test::CliRun r = Quelmo({"render", "--project", "--page", "5", "--out", png.string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, "bounds 3 4 20 30\n");
-    EXPECT_TRUE(std::filesystem::exists(png));
+    const PixelBuffer screen = test::ReadPng(png);
+    ASSERT_EQ(screen.width(), 320);
+    EXPECT_EQ(screen.At(3, 4), Tgd::ModuleToDesktop(0xF800));
+    EXPECT_EQ(screen.At(20, 30), Rgb(0, 0, 0));
 
     // Without --page the given text runs over the project's image.
     r = Quelmo({"render", "--project", "--out", png.string()}, "BOX(1,2,3,4,1);");
-    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, "bounds 1 2 3 4\n");
 }
 
 TEST_F(FlashCli, BaseReportsTheGlyphCounts) {
     const auto out = ws.Root() / "base.bin";
-    Outcome r = Quelmo({"base", "--out", out.string()});
-    ASSERT_EQ(r.code, 0) << r.err;
+    test::CliRun r = Quelmo({"base", "--out", out.string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find(" of 8178 positions drawn"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("8x16 ASC: 94 of 96 codes drawn"), std::string::npos) << r.out;
     EXPECT_EQ(std::filesystem::file_size(out), flash::kBaseImageEnd);
