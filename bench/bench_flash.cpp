@@ -1,5 +1,5 @@
 // Build of a full workspace: a 400 KB mini font, 8 MB of picture data, GB2312 full fonts at
-// 24 and 32 pixels, 128 stored pages, over a base image.
+// 24 and 32 pixels, 128 stored pages, over a base image; and drawing the base image itself.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/tcmd.h"
+#include "flash/base_image.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
 #include "project/hashtable.h"
@@ -67,5 +68,16 @@ void BM_Build(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Build)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+
+// Drawing our base image, what the first build on a fresh machine adds.
+void BM_DrawBaseImage(benchmark::State& state) {
+    std::vector<uint8_t> image(flash::kBaseImageEnd, 0xFF);
+    for (auto _ : state) {
+        auto r = DrawBaseImage(image.data());
+        if (!r) state.SkipWithError(r.error().message.c_str());
+        benchmark::DoNotOptimize(image.data());
+    }
+}
+BENCHMARK(BM_DrawBaseImage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
