@@ -106,49 +106,65 @@ uint16_t Trom::ConfigValue(uint32_t offset) const {
 }
 
 Status Trom::Build(const BuildSources& src, Warnings* warnings) {
-    auto warn = [&](std::string text) {
-        if (warnings) warnings->push_back(std::move(text));
-    };
     if (!flash::ValidMemorySize(MemorySize()))
         return Error{"memory size must be 2, 4, 8 or 16 MB, not " + std::to_string(MemorySize()), 2};
-    uint8_t* image = image_.get();
+    Warnings scratch;
+    Warnings& warn = warnings ? *warnings : scratch;
+    if (auto s = LoadBase(src, warn); !s) return s;
+    if (auto s = CopyFixedFiles(src.workspace, warn); !s) return s;
+    WriteConfigBlock(src.now ? *src.now : std::time(nullptr));
+    if (auto s = PlaceFromTop(src, warn); !s) return s;
+    // The screen takes its font regions from the new config block; the pages come last.
+    if (src.screen) src.screen->ReadFontRegions();
+    CompileAllPages(src.settings, src.btl, warnings);
+    return {};
+}
 
-    // 1. Erased flash, then the base image from address 0.
+Status Trom::LoadBase(const BuildSources& src, Warnings& warn) {
+    uint8_t* image = image_.get();
     Erase();
     auto base = flash::ReadInto(src.base_image, image, kImageSize);
     if (!base) return base.error();
-    if (!base->exists && src.draw_missing_base && !src.base_image.empty()) {
-        auto drawn = DrawBaseImage(image);
-        if (!drawn) return drawn.error();
-        if (auto s = flash::WriteWhole(src.base_image, image, flash::kBaseImageEnd); !s)
-            warn(s.error().message + "; the base image is drawn again at the next build");
-    }
     if (base->length > kImageSize)
-        warn(src.base_image.string() + " is " + std::to_string(base->length) + " bytes; only its first 16 MB are used");
+        warn.push_back(src.base_image.string() + " is " + std::to_string(base->length) +
+                       " bytes; only its first 16 MB are used");
+    if (base->exists || !src.draw_missing_base || src.base_image.empty()) return {};
+    auto drawn = DrawBaseImage(image);
+    if (!drawn) return drawn.error();
+    if (auto s = flash::WriteWhole(src.base_image, image, flash::kBaseImageEnd); !s)
+        warn.push_back(s.error().message + "; the base image is drawn again at the next build");
+    return {};
+}
 
-    // 2. Fixed files, each cut to its region.
+Status Trom::CopyFixedFiles(const std::filesystem::path& workspace, Warnings& warn) {
     for (const auto& f : kFixed) {
-        auto copy = flash::ReadInto(src.workspace / f.file, image + f.address, f.capacity);
+        auto copy = flash::ReadInto(workspace / f.file, image_.get() + f.address, f.capacity);
         if (!copy) return copy.error();
         if (copy->length > f.capacity)
-            warn(std::string(f.file) + " is " + std::to_string(copy->length) + " bytes; cut to the " +
-                 std::to_string(f.capacity) + " bytes of its region at " + Hex(f.address));
+            warn.push_back(std::string(f.file) + " is " + std::to_string(copy->length) + " bytes; cut to the " +
+                           std::to_string(f.capacity) + " bytes of its region at " + Hex(f.address));
         if (f.address == flash::kPicData)
             picture_data_end_ = copy->exists ? static_cast<int64_t>(flash::kPicData + copy->copied)
                                              : static_cast<int64_t>(flash::kPicData) - 1;
     }
+    return {};
+}
 
-    // 3. Config block: FF, the two markers, the placement top and the build time.
-    uint8_t* config = image + flash::kConfigBlock;
+void Trom::WriteConfigBlock(std::time_t now) {
+    uint8_t* config = image_.get() + flash::kConfigBlock;
     std::memset(config, 0xFF, flash::kConfigSize);
     std::memcpy(config, flash::kMarkerStart, 2);
     std::memcpy(config + flash::kConfigSize - 2, flash::kMarkerEnd, 2);
-    const uint32_t top = flash::PlacementTop(MemorySize());
-    PutBigEndian16(config + flash::kSlotPlacementTop, top / flash::kUnit);
-    PutLittleEndian32(config + flash::kTimeStamp, BuildTimeStamp(src.now ? *src.now : std::time(nullptr)));
+    PutBigEndian16(config + flash::kSlotPlacementTop, flash::PlacementTop(MemorySize()) / flash::kUnit);
+    PutLittleEndian32(config + flash::kTimeStamp, BuildTimeStamp(now));
+}
 
-    // 4. Placement from the top: each step lowers the cursor by its file rounded up to whole
-    // sectors (a missing font file reserves one empty sector) and records the cursor in its slot.
+// Each step that applies lowers the cursor by its file rounded up to whole sectors (a missing
+// font file reserves one empty sector) and copies the file there; every step records the cursor
+// in its slot, so a slot of an item not placed equals the slot written before it.
+Status Trom::PlaceFromTop(const BuildSources& src, Warnings& warn) {
+    uint8_t* config = image_.get() + flash::kConfigBlock;
+    const int64_t top = flash::PlacementTop(MemorySize());
     int64_t cursor = top;
     bool placed_any = false;
     for (const auto& step : kPlacement) {
@@ -156,30 +172,23 @@ Status Trom::Build(const BuildSources& src, Warnings* warnings) {
         std::error_code ec;
         const bool exists = std::filesystem::is_regular_file(path, ec);
         const uint64_t length = exists ? std::filesystem::file_size(path, ec) : 0;
-        bool wanted;
-        if (step.key == nullptr)
-            wanted = exists && length > 0;
-        else
-            wanted = src.settings && src.settings->GetInt(step.key) == step.value;
+        const bool wanted = step.key == nullptr ? exists && length > 0
+                                                : src.settings && src.settings->GetInt(step.key) == step.value;
         if (wanted) {
             placed_any = true;
             cursor -= static_cast<int64_t>(exists ? RoundUpToSector(length) : flash::kSectorSize);
             if (cursor < picture_data_end_) return Error{kNoRoomMessage, 1};
-            if (exists) {
-                auto copy = flash::ReadInto(path, image + cursor, static_cast<size_t>(length));
-                if (!copy) return copy.error();
-            }
+            if (exists)
+                if (auto copy = flash::ReadInto(path, image_.get() + cursor, static_cast<size_t>(length)); !copy)
+                    return copy.error();
         }
         PutBigEndian16(config + step.slot, static_cast<uint32_t>(cursor) / flash::kUnit);
     }
-    if (!placed_any && picture_data_end_ > static_cast<int64_t>(top))
-        warn("the picture data ends at " + Hex(static_cast<uint64_t>(picture_data_end_)) + ", beyond the " +
-             std::to_string(MemorySize()) + " MB module's room; the module will not hold all of it");
-
-    // 5. The screen takes its font regions from the new config block.
-    if (src.screen) src.screen->ReadFontRegions();
-    // 6. The page table.
-    CompileAllPages(src.settings, src.btl, warnings);
+    // With nothing placed no room is needed, but picture data past the module's flash would
+    // not reach the module whole.
+    if (!placed_any && picture_data_end_ > top)
+        warn.push_back("the picture data ends at " + Hex(static_cast<uint64_t>(picture_data_end_)) + ", beyond the " +
+                       std::to_string(MemorySize()) + " MB module's room; the module will not hold all of it");
     return {};
 }
 

@@ -2,8 +2,8 @@
 // The byte image of the module's serial flash. It lives as long as the application context and
 // is rebuilt in place; readers (the simulated screen, the upload, the SD card tool) only read it.
 #include <cstdint>
-#include <filesystem>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -97,6 +97,12 @@ public:
     int BlockValue(int a) const;
 
 private:
+    // The steps of Build.
+    Status LoadBase(const BuildSources& src, Warnings& warn);
+    Status CopyFixedFiles(const std::filesystem::path& workspace, Warnings& warn);
+    void WriteConfigBlock(std::time_t now);
+    Status PlaceFromTop(const BuildSources& src, Warnings& warn);
+
     std::unique_ptr<uint8_t[]> image_;
     DeviceInfo device_;
     int64_t picture_data_end_ = flash::kPicData - 1;
