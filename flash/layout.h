@@ -42,4 +42,37 @@ inline constexpr uint32_t kTimeStamp = 128;          // 32-bit little-endian bui
 inline constexpr uint8_t kMarkerStart[2] = {0xAE, 0x5F};
 inline constexpr uint8_t kMarkerEnd[2] = {0x5E, 0xAF};
 
+// Full fonts and the input method table are placed downward from the placement top, which
+// leaves the last 64 KB of the module's flash unwritten: memory size * 1 MB - 64 KB.
+inline constexpr uint32_t kTopReserve = 65536;
+inline constexpr uint32_t kMegabyte = 1048576;
+constexpr bool ValidMemorySize(int mb) { return mb == 2 || mb == 4 || mb == 8 || mb == 16; }
+constexpr uint32_t PlacementTop(int mb) { return static_cast<uint32_t>(mb) * kMegabyte - kTopReserve; }
+
+// A page slot holds the text and its terminating 0 byte.
+inline constexpr uint32_t kPageTextMax = kPageSlotSize - 1;
+
+// The built-in fonts of the base image. A GB2312 glyph (hi, lo) sits at
+// region + glyph bytes * ((hi - 0xA1) * 94 + (lo - 0xA1)); an ASC glyph c at kAsc16 + (c - 0x20) * 16.
+inline constexpr int kGb2312Rows = 87;       // lead bytes A1..F7
+inline constexpr int kGb2312Cells = 94;      // trail bytes A1..FE
+inline constexpr int kGb2312Glyphs = kGb2312Rows * kGb2312Cells;  // 8178
+inline constexpr uint32_t kHz12GlyphBytes = 24;   // 12 columns of 2 bytes, rows 0..11 used
+inline constexpr uint32_t kHz16GlyphBytes = 32;   // 16 columns of 2 bytes
+inline constexpr uint32_t kAsc16GlyphBytes = 16;  // 8 columns of 2 bytes
+inline constexpr int kAscFirst = 0x20;
+inline constexpr int kAscCount = 0x80 - kAscFirst;  // 0x20..0x7F, the half-width codes
+// The base image's data version: a 32-bit little-endian number at bytes 256..259.
+inline constexpr uint32_t kBaseVersionOffset = 256;
+// Everything the base image defines lies below the mini font region.
+inline constexpr uint32_t kBaseImageEnd = kMiniGlyphs;
+
+// Workspace files placed by the build.
+inline constexpr const char* kMiniIndexFile = "mini.idx";
+inline constexpr const char* kMiniGlyphsFile = "mini.sbin";
+inline constexpr const char* kPicIndexFile = "pic.idx";
+inline constexpr const char* kPicDataFile = "pic.sbin";
+inline constexpr const char* kPymbFile = "pymb.bin";
+inline constexpr const char* kBaseImageFile = "default.bin";
+
 }  // namespace quelmo::flash

@@ -3,7 +3,86 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/gbk.h"
+#include "display/tgd.h"
+#include "flash/base_image.h"
+#include "flash/file_io.h"
+#include "project/hashtable.h"
+
 namespace quelmo {
+namespace {
+
+using flash::kImageSize;
+
+void PutBigEndian16(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v >> 8);
+    p[1] = static_cast<uint8_t>(v);
+}
+
+void PutLittleEndian32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+std::string Hex(uint64_t v) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
+    return buf;
+}
+
+// One step of the placement from the top: the item goes in when the font key has the value
+// (a key of nullptr stands for the input method table, placed when its file is not empty).
+struct PlacementStep {
+    const char* key;
+    int value;
+    const char* file;
+    uint32_t slot;
+};
+
+constexpr PlacementStep kPlacement[] = {
+    {nullptr, 0, flash::kPymbFile, flash::kSlotPymb},
+    {"hz32bf", 2, "hz32.sbin", flash::kSlotHz32Gbk},
+    {"hz24bf", 2, "hz24.sbin", flash::kSlotHz24Gbk},
+    {"hz16bf", 4, "hz16.sbin", flash::kSlotHz16Gbk},
+    {"hz48bf", 1, "hz48.sbin", flash::kSlotHz48Gb2312},
+    {"hz32bf", 1, "hz32.sbin", flash::kSlotHz32Gb2312},
+    {"hz24bf", 1, "hz24.sbin", flash::kSlotHz24Gb2312},
+};
+
+// The fixed files and the room their regions give them.
+struct FixedFile {
+    const char* file;
+    uint32_t address;
+    uint32_t capacity;
+};
+
+constexpr FixedFile kFixed[] = {
+    {flash::kMiniIndexFile, flash::kMiniIndex, flash::kMiniIndexSize},
+    {flash::kMiniGlyphsFile, flash::kMiniGlyphs, flash::kMiniGlyphsSize},
+    {flash::kPicIndexFile, flash::kPicIndex, flash::kPicIndexSize},
+    {flash::kPicDataFile, flash::kPicData, static_cast<uint32_t>(kImageSize - flash::kPicData)},
+};
+
+uint64_t RoundUpToSector(uint64_t n) { return (n + flash::kSectorSize - 1) / flash::kSectorSize * flash::kSectorSize; }
+
+// Length of a byte string's longest prefix of at most `limit` bytes that ends on a GBK
+// character boundary (a byte of 0x80 or above takes the next byte with it).
+size_t CharBoundary(std::string_view text, size_t limit) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t step = IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+        if (i + step > limit) break;
+        i += step;
+    }
+    return i < text.size() ? i : text.size();
+}
+
+}  // namespace
+
+uint32_t BuildTimeStamp(std::time_t now) {
+    std::tm local{};
+    localtime_r(&now, &local);
+    return static_cast<uint32_t>(static_cast<int64_t>(timegm(&local)) - 28800);
+}
 
 Trom::Trom() : image_(new uint8_t[flash::kImageSize]) { Erase(); }
 
@@ -21,7 +100,133 @@ Status Trom::LoadFile(const std::filesystem::path& path) {
     return {};
 }
 
+uint16_t Trom::ConfigValue(uint32_t offset) const {
+    const uint8_t* p = image_.get() + flash::kConfigBlock + offset;
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+
+Status Trom::Build(const BuildSources& src, Warnings* warnings) {
+    if (!flash::ValidMemorySize(MemorySize()))
+        return Error{"memory size must be 2, 4, 8 or 16 MB, not " + std::to_string(MemorySize()), 2};
+    Warnings scratch;
+    Warnings& warn = warnings ? *warnings : scratch;
+    if (auto s = LoadBase(src, warn); !s) return s;
+    if (auto s = CopyFixedFiles(src.workspace, warn); !s) return s;
+    WriteConfigBlock(src.now ? *src.now : std::time(nullptr));
+    if (auto s = PlaceFromTop(src, warn); !s) return s;
+    // The screen takes its font regions from the new config block; the pages come last.
+    if (src.screen) src.screen->ReadFontRegions();
+    CompileAllPages(src.settings, src.btl, warnings);
+    return {};
+}
+
+Status Trom::LoadBase(const BuildSources& src, Warnings& warn) {
+    uint8_t* image = image_.get();
+    Erase();
+    auto base = flash::ReadInto(src.base_image, image, kImageSize);
+    if (!base) return base.error();
+    if (base->length > kImageSize)
+        warn.push_back(src.base_image.string() + " is " + std::to_string(base->length) +
+                       " bytes; only its first 16 MB are used");
+    if (base->exists || !src.draw_missing_base || src.base_image.empty()) return {};
+    auto drawn = DrawBaseImage(image);
+    if (!drawn) return drawn.error();
+    if (auto s = flash::WriteWhole(src.base_image, image, flash::kBaseImageEnd); !s)
+        warn.push_back(s.error().message + "; the base image is drawn again at the next build");
+    return {};
+}
+
+Status Trom::CopyFixedFiles(const std::filesystem::path& workspace, Warnings& warn) {
+    for (const auto& f : kFixed) {
+        auto copy = flash::ReadInto(workspace / f.file, image_.get() + f.address, f.capacity);
+        if (!copy) return copy.error();
+        if (copy->length > f.capacity)
+            warn.push_back(std::string(f.file) + " is " + std::to_string(copy->length) + " bytes; cut to the " +
+                           std::to_string(f.capacity) + " bytes of its region at " + Hex(f.address));
+        if (f.address == flash::kPicData)
+            picture_data_end_ = copy->exists ? static_cast<int64_t>(flash::kPicData + copy->copied)
+                                             : static_cast<int64_t>(flash::kPicData) - 1;
+    }
+    return {};
+}
+
+void Trom::WriteConfigBlock(std::time_t now) {
+    uint8_t* config = image_.get() + flash::kConfigBlock;
+    std::memset(config, 0xFF, flash::kConfigSize);
+    std::memcpy(config, flash::kMarkerStart, 2);
+    std::memcpy(config + flash::kConfigSize - 2, flash::kMarkerEnd, 2);
+    PutBigEndian16(config + flash::kSlotPlacementTop, flash::PlacementTop(MemorySize()) / flash::kUnit);
+    PutLittleEndian32(config + flash::kTimeStamp, BuildTimeStamp(now));
+}
+
+// Each step that applies lowers the cursor by its file rounded up to whole sectors (a missing
+// font file reserves one empty sector) and copies the file there; every step records the cursor
+// in its slot, so a slot of an item not placed equals the slot written before it.
+Status Trom::PlaceFromTop(const BuildSources& src, Warnings& warn) {
+    uint8_t* config = image_.get() + flash::kConfigBlock;
+    const int64_t top = flash::PlacementTop(MemorySize());
+    int64_t cursor = top;
+    bool placed_any = false;
+    for (const auto& step : kPlacement) {
+        const std::filesystem::path path = src.workspace / step.file;
+        std::error_code ec;
+        const bool exists = std::filesystem::is_regular_file(path, ec);
+        const uint64_t length = exists ? std::filesystem::file_size(path, ec) : 0;
+        const bool wanted = step.key == nullptr ? exists && length > 0
+                                                : src.settings && src.settings->GetInt(step.key) == step.value;
+        if (wanted) {
+            placed_any = true;
+            cursor -= static_cast<int64_t>(exists ? RoundUpToSector(length) : flash::kSectorSize);
+            if (cursor < picture_data_end_) return Error{kNoRoomMessage, 1};
+            if (exists)
+                if (auto copy = flash::ReadInto(path, image_.get() + cursor, static_cast<size_t>(length)); !copy)
+                    return copy.error();
+        }
+        PutBigEndian16(config + step.slot, static_cast<uint32_t>(cursor) / flash::kUnit);
+    }
+    // With nothing placed no room is needed, but picture data past the module's flash would
+    // not reach the module whole.
+    if (!placed_any && picture_data_end_ > top)
+        warn.push_back("the picture data ends at " + Hex(static_cast<uint64_t>(picture_data_end_)) + ", beyond the " +
+                       std::to_string(MemorySize()) + " MB module's room; the module will not hold all of it");
+    return {};
+}
+
+void Trom::CompilePage(int n, std::string_view text, int btl, Warnings* warnings) {
+    n = ((n % flash::kPageCount) + flash::kPageCount) % flash::kPageCount;
+    std::string prefixed;
+    if (n == 0 && btl != 6) {
+        prefixed.push_back('U');
+        prefixed.append(std::to_string(btl));
+        prefixed.push_back(';');
+        prefixed.append(text);
+        text = prefixed;
+    }
+    size_t length = text.size();
+    if (length > flash::kPageTextMax) {
+        length = CharBoundary(text, flash::kPageTextMax);
+        if (warnings)
+            warnings->push_back("page " + std::to_string(n + 1) + ": its text of " + std::to_string(text.size()) +
+                                " bytes is cut to " + std::to_string(length) + " bytes to fit its page slot");
+    }
+    uint8_t* slot = image_.get() + flash::kPageTable + static_cast<size_t>(n) * flash::kPageSlotSize;
+    std::memcpy(slot, text.data(), length);
+    slot[length] = 0;
+}
+
+void Trom::CompileAllPages(const THashTable* settings, int btl, Warnings* warnings) {
+    std::string text;
+    for (int n = 0; n < flash::kPageCount; ++n) {
+        text.clear();
+        if (settings)
+            for (char c : settings->GetValue("pgcn" + std::to_string(n)))
+                if (c != '\n' && c != '\r') text.push_back(c);
+        CompilePage(n, text, btl, warnings);
+    }
+}
+
 uint32_t Trom::SectorSum(int n) const {
+    if (n < 0 || static_cast<size_t>(n) >= kImageSize / flash::kSectorSize) return 0;
     const uint8_t* p = image_.get() + static_cast<size_t>(n) * flash::kSectorSize;
     uint32_t x = 0, sum = 0;
     for (size_t i = 0; i < flash::kSectorSize; i += 4) {
@@ -33,6 +238,7 @@ uint32_t Trom::SectorSum(int n) const {
 }
 
 bool Trom::SectorBlank(int n) const {
+    if (n < 0 || static_cast<size_t>(n) >= kImageSize / flash::kSectorSize) return false;
     const uint8_t* p = image_.get() + static_cast<size_t>(n) * flash::kSectorSize;
     for (size_t i = 0; i < flash::kSectorSize; ++i)
         if (p[i] != 0xFF) return false;
@@ -40,8 +246,10 @@ bool Trom::SectorBlank(int n) const {
 }
 
 int Trom::BlockValue(int a) const {
+    constexpr size_t kBlock = 1024;
+    if (a < 0 || static_cast<size_t>(a) * flash::kUnit + kBlock > kImageSize) return 0;
     const uint8_t* p = image_.get() + static_cast<size_t>(a) * flash::kUnit;
-    return p[1022] + p[1023];
+    return p[kBlock - 2] + p[kBlock - 1];
 }
 
 }  // namespace quelmo
