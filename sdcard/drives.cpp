@@ -174,4 +174,17 @@ Status ReleaseDisk(const std::string& name, const SystemPaths& sys) {
     return {};
 }
 
+DriveWatcher::Change DriveWatcher::Poll() {
+    std::vector<std::string> now;
+    for (const auto& d : list_()) now.push_back(d.name);
+    Change c;
+    if (!first_) {
+        for (const auto& n : now) c.arrived |= std::find(last_.begin(), last_.end(), n) == last_.end();
+        for (const auto& n : last_) c.removed |= std::find(now.begin(), now.end(), n) == now.end();
+    }
+    first_ = false;
+    last_ = std::move(now);
+    return c;
+}
+
 }  // namespace quelmo::sd

@@ -3,6 +3,7 @@
 // disk (unmounting it) before it is written raw.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,5 +43,22 @@ bool IsRemovable(const std::string& name, const SystemPaths& sys = {});
 // (device mapper, RAID); unmounts each mounted file system of it, deepest first, and refuses
 // when one cannot be unmounted.
 Status ReleaseDisk(const std::string& name, const SystemPaths& sys = {});
+
+// Removable-disk notifications by polling: each Poll lists the drives again and tells whether
+// one arrived or went since the last look (the first Poll only takes note).
+class DriveWatcher {
+public:
+    explicit DriveWatcher(std::function<std::vector<Drive>()> list) : list_(std::move(list)) {}
+    struct Change {
+        bool arrived = false;
+        bool removed = false;
+    };
+    Change Poll();
+
+private:
+    std::function<std::vector<Drive>()> list_;
+    std::vector<std::string> last_;
+    bool first_ = true;
+};
 
 }  // namespace quelmo::sd

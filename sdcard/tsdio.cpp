@@ -120,7 +120,12 @@ Status Tsdio::CheckFits(const SectorDevice& card) const {
                          std::to_string(kPicIndexSize),
                      1};
     uint64_t end = kPicDataOffset + RoundUpToSector(FileLength(folder_ / "pic.sbin"));
-    if (write_rom_) end += RoundUpToSector(FileLength(folder_ / "rom.sbin"));
+    if (write_rom_) {
+        // An upgrade entry that points at nothing would have the module flash whatever lies there.
+        const uint64_t rom = FileLength(folder_ / "rom.sbin");
+        if (rom == 0) return Error{"the upgrade copy " + (folder_ / "rom.sbin").string() + " has not been made", 1};
+        end += RoundUpToSector(rom);
+    }
     if (end > card.Size())
         return Error{"the data needs " + GroupThousands(end) + " bytes but the card holds " + GroupThousands(card.Size()), 1};
     return {};

@@ -1,0 +1,60 @@
+#pragma once
+// Card image files for the SD card tests: a temporary folder that goes away with the test,
+// images of a chosen size and fill, and byte access to them.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace quelmo::test {
+
+using Bytes = std::vector<uint8_t>;
+
+struct TempFolder {
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quelmo-sd-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+    std::filesystem::path path;
+};
+
+inline void WriteBytes(const std::filesystem::path& file, uint64_t offset, const Bytes& bytes) {
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    if (!f) f.open(file, std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(offset));
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(f.good()) << file;
+}
+
+// A card image of `size` bytes, every byte `fill`.
+inline void MakeImage(const std::filesystem::path& file, uint64_t size, uint8_t fill) {
+    std::ofstream f(file, std::ios::binary | std::ios::trunc);
+    const Bytes chunk(65536, fill);
+    for (uint64_t done = 0; done < size; done += chunk.size())
+        f.write(reinterpret_cast<const char*>(chunk.data()), static_cast<std::streamsize>(std::min<uint64_t>(chunk.size(), size - done)));
+}
+
+inline Bytes ReadBytes(const std::filesystem::path& file, uint64_t offset, size_t n) {
+    std::ifstream f(file, std::ios::binary);
+    f.seekg(static_cast<std::streamoff>(offset));
+    Bytes out(n);
+    f.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(n));
+    out.resize(static_cast<size_t>(f.gcount()));
+    return out;
+}
+
+// n bytes counting 0, 1, 2, ... from `start` (mod 256), so misplaced data shows.
+inline Bytes Pattern(size_t n, uint8_t start = 0) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(start + i);
+    return b;
+}
+
+inline Bytes Filled(size_t n, uint8_t v) { return Bytes(n, v); }
+
+}  // namespace quelmo::test
