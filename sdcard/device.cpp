@@ -24,7 +24,7 @@ public:
     }
 
     Status ReadSector(uint64_t offset, Sector& s) override {
-        if (offset + kSectorSize > size_)
+        if (!Within(offset))
             return Error{"cannot read " + path_ + " at offset " + std::to_string(offset) + ": beyond the end of the card", 1};
         size_t done = 0;
         while (done < kSectorSize) {
@@ -40,7 +40,7 @@ public:
     }
 
     Status WriteSector(uint64_t offset, const Sector& s) override {
-        if (offset + kSectorSize > size_)
+        if (!Within(offset))
             return Error{"write failed at offset " + std::to_string(offset) + " of " + path_ + ": beyond the end of the card (" +
                              std::to_string(size_) + " bytes)",
                          1};
@@ -72,6 +72,8 @@ public:
     }
 
 private:
+    bool Within(uint64_t offset) const { return offset <= size_ && size_ - offset >= kSectorSize; }
+
     int fd_;
     std::string path_;
     uint64_t size_;
