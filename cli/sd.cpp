@@ -6,6 +6,7 @@
 #include <ctime>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -102,7 +103,9 @@ void Detect(Cli& cli, double timeout) {
         if (!found) return cli.Fail(found.error());
         if (*found) return PrintSteps(writer);
     }
-    cli.Fail("no card was inserted within " + std::to_string(static_cast<int>(timeout)) + " s", 1);
+    std::ostringstream seconds;
+    seconds << timeout;
+    cli.Fail("no card was inserted within " + seconds.str() + " s", 1);
 }
 
 // The card named by --device or --image, examined as the writer's detection does.

@@ -127,6 +127,13 @@ TEST_F(SdCommand, RefusesWhatIsNoCard) {
     EXPECT_EQ(test::ReadBytes(image, 0, 64 * 1024), Bytes(64 * 1024, 0x00));
 }
 
+TEST_F(SdCommand, DetectWaitsOnlyForACardInsertedFromNowOn) {
+    Outcome r = Sd("detect --timeout 0.5");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Has(r.out, "插入Veltra的TF卡,等待系统识别...\n")) << r.out;
+    EXPECT_EQ(r.err, "quelmo: no card was inserted within 0.5 s\n");
+}
+
 // The card image may grow no further than 10 KB (RLIMIT_FSIZE): the write of the picture data
 // fails at byte 10240, as a card that fails half-way.
 TEST_F(SdCommand, WriteThatFailsHalfWayReportsTheOffsetAndStops) {
