@@ -1,8 +1,7 @@
 #pragma once
-// Card image files for the SD card tests: a temporary folder that goes away with the test,
-// images of a chosen size and fill, and byte access to them.
+// Card image files for the SD card tests: images of a chosen size and fill, and byte access
+// to them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -10,18 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "support/cli.h"
+
 namespace quelmo::test {
 
 using Bytes = std::vector<uint8_t>;
-
-struct TempFolder {
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quelmo-sd-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() { std::filesystem::remove_all(path); }
-    std::filesystem::path path;
-};
 
 inline void WriteBytes(const std::filesystem::path& file, uint64_t offset, const Bytes& bytes) {
     std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);

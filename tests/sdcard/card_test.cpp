@@ -166,8 +166,8 @@ TEST(FileSystemProbe, FindsTheVolumeSizeOnTheCardOrInItsFirstPartition) {
         {"a partition holding nothing known", {{0, MbrWithPartition(0x83, 64)}}, std::nullopt},
     };
     for (const auto& c : cases) {
-        test::TempFolder dir;
-        const auto image = dir.path / "card.img";
+        test::TempDir dir;
+        const auto image = dir.path() / "card.img";
         test::MakeImage(image, 4 << 20, 0x00);
         for (const auto& p : c.pieces) test::WriteBytes(image, p.offset, p.bytes);
         auto card = OpenCard(image, CardKind::kImage, Access::kRead);

@@ -26,7 +26,7 @@ void Put(const fs::path& file, const std::string& text) {
 class FakeSystem : public ::testing::Test {
 protected:
     void SetUp() override {
-        const fs::path block = dir.path / "sys/block";
+        const fs::path block = dir.path() / "sys/block";
         Disk("sda", "8:0", "0", "1000");
         Disk("sdb", "8:16", "1", "2048");
         Put(block / "sdb/sdb1/partition", "1");
@@ -34,11 +34,11 @@ protected:
         fs::create_directories(block / "sdb/sdb1/holders");
         Disk("sdc", "8:32", "1", "0");
         Disk("mmcblk0", "179:0", "1", "4096");
-        Put(dir.path / "swaps", "Filename Type Size Used Priority");
-        paths.sys = dir.path / "sys";
+        Put(dir.path() / "swaps", "Filename Type Size Used Priority");
+        paths.sys = dir.path() / "sys";
         paths.dev = "/dev";
-        paths.mountinfo = dir.path / "mountinfo";
-        paths.swaps = dir.path / "swaps";
+        paths.mountinfo = dir.path() / "mountinfo";
+        paths.swaps = dir.path() / "swaps";
         paths.unmount = [](const char* target) {
             Unmounted().push_back(target);
             return UnmountFails() ? -1 : 0;
@@ -48,14 +48,14 @@ protected:
         Mounts({});
     }
     void Disk(const std::string& name, const std::string& dev, const std::string& removable, const std::string& size) {
-        const fs::path d = dir.path / "sys/block" / name;
+        const fs::path d = dir.path() / "sys/block" / name;
         Put(d / "dev", dev);
         Put(d / "removable", removable);
         Put(d / "size", size);
         fs::create_directories(d / "holders");
     }
     void Mounts(const std::vector<std::pair<std::string, std::string>>& mounts) {
-        std::ofstream f(dir.path / "mountinfo");
+        std::ofstream f(dir.path() / "mountinfo");
         f << "21 26 0:20 / /proc rw,relatime - proc proc rw\n";
         int id = 30;
         for (const auto& [dev, point] : mounts) f << id++ << " 26 " << dev << " / " << point << " rw - vfat /dev/x rw\n";
@@ -69,7 +69,7 @@ protected:
         return fails;
     }
 
-    test::TempFolder dir;
+    test::TempDir dir;
     SystemPaths paths;
 };
 
@@ -148,8 +148,8 @@ TEST_F(FakeSystem, ReleaseRefusesWhatCannotBeFreed) {
 }
 
 TEST(OpenCard, RefusesPathsThatAreNoCard) {
-    test::TempFolder dir;
-    const auto image = dir.path / "card.img";
+    test::TempDir dir;
+    const auto image = dir.path() / "card.img";
     test::MakeImage(image, 4096, 0xFF);
     struct Case {
         fs::path path;
@@ -160,8 +160,8 @@ TEST(OpenCard, RefusesPathsThatAreNoCard) {
     const Case cases[] = {
         {"/dev/null", CardKind::kDevice, 2, "is neither a block device nor a regular file"},
         {"/dev/null", CardKind::kImage, 2, "is neither a block device nor a regular file"},
-        {dir.path, CardKind::kImage, 2, "is neither a block device nor a regular file"},
-        {dir.path / "missing.img", CardKind::kImage, 2, "cannot open"},
+        {dir.path(), CardKind::kImage, 2, "is neither a block device nor a regular file"},
+        {dir.path() / "missing.img", CardKind::kImage, 2, "cannot open"},
         {image, CardKind::kDevice, 2, "is not a block device; use --image"},
     };
     for (const auto& c : cases) {
@@ -173,8 +173,8 @@ TEST(OpenCard, RefusesPathsThatAreNoCard) {
 }
 
 TEST(OpenCard, ImageReadsAndWritesWholeSectorsWithinItsSize) {
-    test::TempFolder dir;
-    const auto image = dir.path / "card.img";
+    test::TempDir dir;
+    const auto image = dir.path() / "card.img";
     test::MakeImage(image, 2048, 0x11);
     auto card = OpenCard(image, CardKind::kImage, Access::kWrite);
     ASSERT_TRUE(card);
@@ -216,8 +216,8 @@ TEST(OpenCard, RefusesAFixedBlockDeviceOfThisMachine) {
 
 // A loop device over a card image: a block device, but not a removable one.
 TEST(OpenCard, RefusesALoopDeviceOverACardImage) {
-    test::TempFolder dir;
-    const auto image = dir.path / "card.img";
+    test::TempDir dir;
+    const auto image = dir.path() / "card.img";
     test::MakeImage(image, 1 << 20, 0x33);
     const std::string attach = "losetup --find --show " + image.string() + " 2>/dev/null";
     FILE* p = popen(attach.c_str(), "r");

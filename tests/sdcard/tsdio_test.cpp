@@ -51,7 +51,7 @@ protected:
     void SetUp() override { fs::create_directories(sd_folder); }
 
     Drive Card(uint64_t size, uint8_t fill, const std::string& name = "sdb") {
-        const fs::path image = dir.path / (name + ".img");
+        const fs::path image = dir.path() / (name + ".img");
         test::MakeImage(image, size, fill);
         Drive d;
         d.name = name;
@@ -63,8 +63,8 @@ protected:
     void SdFile(const std::string& name, const Bytes& bytes) { test::WriteBytes(sd_folder / name, 0, bytes); }
     Bytes Image(const Drive& d, uint64_t offset, size_t n) { return test::ReadBytes(d.device, offset, n); }
 
-    test::TempFolder dir;
-    fs::path sd_folder = dir.path / "sd";
+    test::TempDir dir;
+    fs::path sd_folder = dir.path() / "sd";
     TestAccess access;
     Tsdio writer{access, sd_folder};
 };

@@ -11,12 +11,12 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ToolPage, StatusLinesTellWhetherTheCardDataWereMade) {
-    test::TempFolder dir;
-    Tsdstart page(dir.path);
+    test::TempDir dir;
+    Tsdstart page(dir.path());
     EXPECT_EQ(page.PictureStatus(), "未生成");
     EXPECT_EQ(page.RomStatus(), "未生成");
-    fs::create_directories(dir.path / "sd");
-    test::WriteBytes(dir.path / "sd/pic.sbin", 0, test::Bytes(153600, 1));
+    fs::create_directories(dir.path() / "sd");
+    test::WriteBytes(dir.path() / "sd/pic.sbin", 0, test::Bytes(153600, 1));
     EXPECT_EQ(page.PictureStatus(), "已生成,长度:153600字节");
     EXPECT_EQ(page.RomStatus(), "未生成");
 }
@@ -27,8 +27,8 @@ protected:
         // Every byte tells its megabyte, so a copy of the wrong length or origin shows.
         for (size_t i = 0; i < Trom::Size(); ++i) rom.Image()[i] = static_cast<uint8_t>(i >> 20);
     }
-    test::TempFolder dir;
-    Tsdstart page{dir.path};
+    test::TempDir dir;
+    Tsdstart page{dir.path()};
     Trom rom;
     int refreshes = 0;
     std::function<Status()> refresh = [this]() -> Status {
@@ -54,12 +54,12 @@ TEST_F(UpgradeCopy, IsTheFirstMemorySizeMegabytesOfTheImage) {
         auto message = page.MakeRom(rom, c.connection, c.memory, refresh);
         ASSERT_TRUE(message) << message.error().message;
         EXPECT_EQ(*message, "生成完成!");
-        const fs::path file = dir.path / "sd/rom.sbin";
+        const fs::path file = dir.path() / "sd/rom.sbin";
         ASSERT_EQ(fs::file_size(file), c.length);
         const auto bytes = test::ReadBytes(file, 0, c.length);
         EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), rom.Image()));
         EXPECT_EQ(page.RomStatus(), "已生成,长度:" + std::to_string(c.length) + "字节");
-        EXPECT_FALSE(fs::exists(dir.path / "sd/rom.sbin.part"));
+        EXPECT_FALSE(fs::exists(dir.path() / "sd/rom.sbin.part"));
     }
     EXPECT_EQ(refreshes, 3) << "the image is rebuilt before every copy";
 }
@@ -72,14 +72,14 @@ TEST_F(UpgradeCopy, NeedsAConnectedModuleOrAMemorySize) {
     ASSERT_FALSE(r);
     EXPECT_EQ(r.error().code, 2);
     EXPECT_EQ(refreshes, 0);
-    EXPECT_FALSE(fs::exists(dir.path / "sd")) << "nothing is created on a refusal";
+    EXPECT_FALSE(fs::exists(dir.path() / "sd")) << "nothing is created on a refusal";
 }
 
 TEST_F(UpgradeCopy, FailedRebuildKeepsTheOldCopy) {
     ASSERT_TRUE(page.MakeRom(rom, 0, 2, refresh));
     auto r = page.MakeRom(rom, 0, 4, []() -> Status { return Error{"存储空间不够，请减少图片数量或全字库种类!", 1}; });
     ASSERT_FALSE(r);
-    EXPECT_EQ(fs::file_size(dir.path / "sd/rom.sbin"), 2'097'152u);
+    EXPECT_EQ(fs::file_size(dir.path() / "sd/rom.sbin"), 2'097'152u);
 }
 
 }  // namespace
