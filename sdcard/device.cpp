@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstring>
 
 #include "sdcard/drives.h"
@@ -106,7 +108,13 @@ Result<std::unique_ptr<SectorDevice>> OpenCard(const std::filesystem::path& path
         }
     }
 
-    const int fd = ::open(name.c_str(), flags);
+    // Right after an unmount the desktop's disk services may still hold the device for a
+    // moment: ask again every 500 ms, 20 times in all, before giving up.
+    int fd = ::open(name.c_str(), flags);
+    for (int attempt = 1; fd < 0 && errno == EBUSY && (flags & O_EXCL) && attempt < 20; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        fd = ::open(name.c_str(), flags);
+    }
     if (fd < 0) return Error{"cannot open " + name + ": " + SystemError(), errno == EBUSY ? 1 : 2};
     uint64_t size = static_cast<uint64_t>(st.st_size);
     if (block && ::ioctl(fd, BLKGETSIZE64, &size) != 0) {

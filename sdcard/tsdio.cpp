@@ -164,6 +164,11 @@ Result<std::string> Tsdio::WriteData(std::time_t now) {
         if (!opened) return opened.error();
         SectorDevice& card = **opened;
         if (auto s = CheckFits(card); !s) return s;
+        // The header of an earlier write would still name its data while they are overwritten:
+        // drop its entries first, so a write that fails half-way leaves a card naming no data.
+        Sector s;
+        ComposeFormatHeader(s, card_size_);
+        if (auto r = card.WriteSector(kHeaderOffset, s); !r) return r;
 
         if (auto r = WriteFileAt(card, folder_ / "pic.idx", kPicIndexOffset); !r) return r.error();
         auto pictures = WriteFileAt(card, folder_ / "pic.sbin", kPicDataOffset);
@@ -174,7 +179,6 @@ Result<std::string> Tsdio::WriteData(std::time_t now) {
             if (auto r = WriteFileAt(card, folder_ / "rom.sbin", *rom_offset); !r) return r.error();
         }
 
-        Sector s;
         ComposeDataHeader(s, card_size_, rom_offset);
         if (auto r = card.WriteSector(kHeaderOffset, s); !r) return r;
         ComposeTimeSector(s, TimeStamp(now));

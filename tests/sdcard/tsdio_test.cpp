@@ -204,17 +204,21 @@ TEST_F(DataWriteTest, RefusalsLeaveTheCardUntouched) {
 
 TEST_F(DataWriteTest, FailedWriteStopsAndReportsItsOffset) {
     SdFile("pic.idx", test::Pattern(4096, 1));
+    SdFile("pic.sbin", test::Pattern(600, 9));
+    ASSERT_TRUE(writer.WriteData(now));  // an earlier write whose header names its data
+    ASSERT_TRUE(writer.Detect(card));
     SdFile("pic.sbin", test::Pattern(5000, 7));
     access.fail_writes_at = 8192 + 2048;
     auto r = writer.WriteData(now);
     ASSERT_FALSE(r);
     EXPECT_EQ(r.error().code, 1);
     EXPECT_NE(r.error().message.find("offset 10240"), std::string::npos) << r.error().message;
-    // Written up to the failure, nothing after it, and no header or time sector naming the data.
+    // Written up to the failure, nothing after it, and no header naming the half-written data.
     EXPECT_EQ(Image(card, 8192, 2048), test::Pattern(2048, 7));
     EXPECT_EQ(Image(card, 10240, 2048), Bytes(2048, 0xAB));
-    EXPECT_EQ(Image(card, 8, 8), Bytes(8, 0xAB));
-    EXPECT_EQ(Image(card, 2048, 4), Bytes(4, 0xAB));
+    Sector formatted;
+    ComposeFormatHeader(formatted, 0x100000);
+    EXPECT_EQ(Image(card, 0, 512), Bytes(formatted, formatted + 512));
     EXPECT_EQ(writer.Text(4), "数据写入:9728");
     EXPECT_TRUE(writer.WriteEnabled());
     EXPECT_TRUE(writer.Card().has_value()) << "a failed write keeps the card for another try";
