@@ -115,7 +115,10 @@ Result<std::unique_ptr<SectorDevice>> OpenCard(const std::filesystem::path& path
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         fd = ::open(name.c_str(), flags);
     }
-    if (fd < 0) return Error{"cannot open " + name + ": " + SystemError(), errno == EBUSY ? 1 : 2};
+    if (fd < 0) {
+        const int err = errno;
+        return Error{"cannot open " + name + ": " + std::strerror(err), err == EBUSY ? 1 : 2};
+    }
     uint64_t size = static_cast<uint64_t>(st.st_size);
     if (block && ::ioctl(fd, BLKGETSIZE64, &size) != 0) {
         const std::string why = SystemError();
