@@ -37,6 +37,12 @@ void Tsdio::Reset() {
     card_.reset();
     card_size_ = 0;
     needs_format_ = false;
+    formatted_ = false;
+}
+
+Tsdio::Stage Tsdio::CurrentStage() const {
+    if (card_) return formatted_ ? Stage::kFormatted : Stage::kCardFound;
+    return waiting_ ? Stage::kWaiting : Stage::kIdle;
 }
 
 void Tsdio::Start() {
@@ -63,6 +69,7 @@ Result<bool> Tsdio::OnArrival() {
 Status Tsdio::Detect(const Drive& drive) {
     card_ = drive;
     card_size_ = 0;
+    formatted_ = false;
     log_.push_back("发现TF卡:" + drive.device.string());
 
     auto card = access_.Open(drive, Access::kRead);
@@ -108,6 +115,7 @@ Result<std::string> Tsdio::Format() {
     if (auto r = (*card)->WriteSector(kHeaderOffset, s); !r) return r.error();
     if (auto r = (*card)->Close(); !r) return r.error();
     needs_format_ = false;
+    formatted_ = true;
     t_[2] = "格式化GPU盘:" + std::to_string(card_size_) + "字节";
     write_visible_ = true;
     return std::string("格式化完成!");

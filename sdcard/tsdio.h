@@ -78,6 +78,11 @@ public:
     bool WriteEnabled() const { return write_enabled_; }
     bool Waiting() const { return waiting_; }
 
+    // Idle (after a reset) -> waiting ('start') -> card found -> formatted; a data write, or
+    // any device removal, resets to idle.
+    enum class Stage { kIdle, kWaiting, kCardFound, kFormatted };
+    Stage CurrentStage() const;
+
     const std::optional<Drive>& Card() const { return card_; }
     uint64_t CardSize() const { return card_size_; }
     bool NeedsFormat() const { return needs_format_; }
@@ -104,6 +109,7 @@ private:
     std::optional<Drive> card_;
     uint64_t card_size_ = 0;
     bool needs_format_ = false;
+    bool formatted_ = false;
 };
 
 }  // namespace quelmo::sd

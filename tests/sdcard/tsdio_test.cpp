@@ -92,6 +92,7 @@ TEST_F(WriterTest, CardWithFileSystemIsLoggedWithItsSizeAndFormattedWithLow32Bit
     ASSERT_TRUE(message) << message.error().message;
     EXPECT_EQ(*message, "格式化完成!");
     EXPECT_EQ(writer.Text(3), "格式化GPU盘:7948206080字节");
+    EXPECT_EQ(writer.CurrentStage(), Tsdio::Stage::kFormatted);
     EXPECT_TRUE(writer.WriteVisible());
     Bytes header(512, 0xFF);
     const Bytes start = {0x89, 0xA9, 0x8A, 0xD9, 0x00, 0x00, 0xC0, 0xD9};
@@ -232,6 +233,7 @@ TEST_F(WriterTest, StepsFromStartToResetFindOnlyACardInsertedAfterStart) {
     EXPECT_EQ(writer.Text(2), "插入Veltra的TF卡,等待系统识别...");
     EXPECT_FALSE(writer.StartEnabled());
     EXPECT_TRUE(writer.Waiting());
+    EXPECT_EQ(writer.CurrentStage(), Tsdio::Stage::kWaiting);
     EXPECT_EQ(writer.Log(), std::vector<std::string>{stick.device.string()});
 
     // The drive present at 'start' is never taken, even as the only one.
@@ -248,10 +250,12 @@ TEST_F(WriterTest, StepsFromStartToResetFindOnlyACardInsertedAfterStart) {
     EXPECT_TRUE(*found);
     EXPECT_EQ(writer.Card()->name, "sdc");
     EXPECT_TRUE(writer.Waiting()) << "a detection does not end the waiting";
+    EXPECT_EQ(writer.CurrentStage(), Tsdio::Stage::kCardFound);
     EXPECT_TRUE(writer.WriteVisible());
 
     ASSERT_TRUE(writer.WriteData(1'700'000'000));
     EXPECT_FALSE(writer.Waiting()) << "a data write resets the writer";
+    EXPECT_EQ(writer.CurrentStage(), Tsdio::Stage::kIdle);
     EXPECT_TRUE(writer.StartEnabled());
     EXPECT_EQ(writer.Text(4), "");
     EXPECT_FALSE(writer.WriteVisible());
