@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -104,7 +105,7 @@ std::vector<Drive> ListRemovableDrives(const SystemPaths& sys) {
         if (!IsRemovable(name, sys)) continue;
         const std::string sectors = ReadWord(entry.path() / "size");
         // /sys/block/<name>/size counts 512-byte units whatever the device's sector size.
-        const uint64_t size = sectors.empty() ? 0 : std::stoull(sectors) * 512;
+        const uint64_t size = std::strtoull(sectors.c_str(), nullptr, 10) * 512;
         if (size == 0) continue;
         Drive d;
         d.name = name;
@@ -140,8 +141,9 @@ Status ReleaseDisk(const std::string& name, const SystemPaths& sys) {
     for (const auto& part : parts.names) {
         const fs::path disk = sys.sys / "block" / name;
         const fs::path holders = (part == name ? disk : disk / part) / "holders";
-        for (const auto& h : fs::directory_iterator(holders, ec))
-            return Error{dev + " is in use by " + h.path().filename().string() + "; refusing to write to it", 1};
+        fs::directory_iterator holder(holders, ec);
+        if (!ec && holder != fs::directory_iterator())
+            return Error{dev + " is in use by " + holder->path().filename().string() + "; refusing to write to it", 1};
     }
 
     std::ifstream swaps(sys.swaps);
