@@ -132,6 +132,7 @@ Status Tsdio::CheckFits(const SectorDevice& card) const {
         // An upgrade entry that points at nothing would have the module flash whatever lies there.
         const uint64_t rom = FileLength(folder_ / "rom.sbin");
         if (rom == 0) return Error{"the upgrade copy " + (folder_ / "rom.sbin").string() + " has not been made", 1};
+        if (end > UINT32_MAX) return Error{"the picture data are too long to place an upgrade copy after them", 1};
         end += RoundUpToSector(rom);
     }
     if (end > card.Size())
