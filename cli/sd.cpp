@@ -1,6 +1,6 @@
 // quelmo sd: the SD card tool. Builds the card data in sd/ and writes them to a removable
 // card (or a card image file) by raw sectors.
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <ctime>
@@ -156,7 +156,13 @@ void Write(Cli& cli, const TargetOptions& o) {
     if (writer.NeedsFormat()) return cli.Fail(writer.Text(3) + " (quelmo sd format)", 1);
     if (!Confirm(cli, o, "Write the card data to")) return;
     writer.SetWriteRom(o.rom);
+    // On a terminal, show the step-4 text once a megabyte.
+    if (isatty(STDERR_FILENO))
+        writer.on_progress = [&writer](uint64_t offset) {
+            if (offset % (1 << 20) == 0) std::cerr << "\r" << writer.Text(4) << std::flush;
+        };
     auto message = writer.WriteData(std::time(nullptr));
+    if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     if (!message) return cli.Fail(message.error());
     std::cout << *message << "\n";
 }
