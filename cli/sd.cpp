@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/cli.h"
+#include "cli/project_build.h"
 #include "core/tglobal.h"
 #include "flash/trom.h"
 #include "sdcard/card.h"
@@ -40,13 +41,10 @@ void MakeRom(Cli& cli, const RomOptions& o) {
     if (!o.port.empty())
         return cli.Fail("--port needs the device link, which this build does not have yet; give --memory 2|4|8|16", 2);
     Tglobal g(cli.Workdir());
-    // The image copied: the given flash image, else the base image of the working folder.
+    // The image copied: the given flash image, else the workspace built as the refresh does.
     auto refresh = [&]() -> Status {
         if (!o.flash.empty()) return g.Rom().LoadFile(o.flash);
-        const fs::path base = g.Workdir() / "default.bin";
-        if (fs::exists(base)) return g.Rom().LoadFile(base);
-        g.Rom().Erase();
-        return {};
+        return BuildWorkspace(g, std::cerr);
     };
     sd::Tsdstart page(g.Workdir());
     const std::optional<int> memory = o.memory ? std::optional<int>(o.memory) : std::nullopt;
@@ -181,7 +179,7 @@ CommandRegistrar reg(80, [](CLI::App& app, Cli& cli) {
     auto* r = sd->add_subcommand("rom", "make sd/rom.sbin, the flash upgrade copy of the module's memory size");
     r->add_option("--port", rom->port, "serial port of the connected module");
     r->add_option("--memory", rom->memory, "module memory size in MB, without a module")->check(CLI::IsMember({2, 4, 8, 16}));
-    r->add_option("--flash", rom->flash, "16 MB flash image to copy (default: default.bin of the working folder)");
+    r->add_option("--flash", rom->flash, "16 MB flash image to copy (default: the workspace's image, built now)");
     r->callback([&cli, rom] { MakeRom(cli, *rom); });
 
     sd->add_subcommand("status", "the state of sd/pic.sbin and sd/rom.sbin")->callback([&cli] { Status(cli); });

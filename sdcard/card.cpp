@@ -44,12 +44,6 @@ uint32_t RecordedSize(const Sector& s) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-uint32_t TimeStamp(std::time_t now) {
-    std::tm local{};
-    localtime_r(&now, &local);
-    return static_cast<uint32_t>(timegm(&local) - 28800);
-}
-
 std::string GroupThousands(uint64_t n) {
     std::string digits = std::to_string(n), out;
     for (size_t i = 0; i < digits.size(); ++i) {

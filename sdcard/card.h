@@ -9,7 +9,6 @@
 //   offset 8192              pic.sbin, rounded up to 512 bytes (its addresses count from 8192)
 //   8192 + rounded pic.sbin  rom.sbin, rounded up to 512 bytes (optional upgrade copy)
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <string>
 
@@ -31,7 +30,8 @@ inline constexpr int kHeaderRomEntry = 16;   // 16..19: offset of rom.sbin, 20: 
 inline constexpr uint8_t kPicEntryKind = 2;
 inline constexpr uint8_t kRomEntryKind = 5;
 
-// Time sector bytes: 0..3 signature, 4..7 the time stamp of the data write.
+// Time sector bytes: 0..3 signature, 4..7 the time of the data write, counted as the flash
+// image's build time is (BuildTimeStamp).
 inline constexpr int kTimeStampAt = 4;
 
 using Sector = uint8_t[kSectorSize];
@@ -48,10 +48,6 @@ void ComposeTimeSector(Sector& s, uint32_t stamp);
 
 bool HasSignature(const Sector& s);
 uint32_t RecordedSize(const Sector& s);
-
-// The module's time stamp (the same count as the flash image's build time): the local time
-// read as if it were UTC, in seconds since 1970-01-01 00:00, minus 28,800.
-uint32_t TimeStamp(std::time_t now);
 
 // 7948206080 -> "7,948,206,080".
 std::string GroupThousands(uint64_t n);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "flash/trom.h"
 #include "sdcard/card.h"
 #include "sdcard/filesystem.h"
 
@@ -190,7 +191,7 @@ Result<std::string> Tsdio::WriteData(std::time_t now) {
 
         ComposeDataHeader(s, card_size_, rom_offset);
         if (auto r = card.WriteSector(kHeaderOffset, s); !r) return r;
-        ComposeTimeSector(s, TimeStamp(now));
+        ComposeTimeSector(s, BuildTimeStamp(now));
         if (auto r = card.WriteSector(kTimeOffset, s); !r) return r;
         return card.Close();
     };

@@ -28,6 +28,8 @@ Result<std::string> Tsdstart::MakeRom(Trom& rom, int connection_state, std::opti
     if (!memory_mb && connection_state != 1) return Error{"需要先连接串口屏,才能生成!", 1};
     const int mb = memory_mb ? *memory_mb : rom.MemorySize();
     if (!ValidMemory(mb)) return Error{"the memory size must be 2, 4, 8 or 16 MB, not " + std::to_string(mb), 2};
+    // The offline size stands for the module's: the rebuild places the fonts below its top.
+    if (memory_mb) rom.SetMemorySize(mb);
     if (refresh)
         if (auto s = refresh(); !s) return s.error();
 

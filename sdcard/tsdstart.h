@@ -28,7 +28,8 @@ public:
 
     // Writes sd/rom.sbin: the first memory size x 1 MB of the flash image, after `refresh` has
     // rebuilt it. The memory size is the connected module's (connection state 1) or
-    // `memory_mb` when given (2, 4, 8 or 16). Returns the message to show.
+    // `memory_mb` when given (2, 4, 8 or 16), which then becomes the image's memory size for
+    // the rebuild. Returns the message to show.
     Result<std::string> MakeRom(Trom& rom, int connection_state, std::optional<int> memory_mb,
                                 const std::function<Status()>& refresh);
 

@@ -94,6 +94,8 @@ TEST_F(SdCommand, FormatAndWriteACardImage) {
     test::WriteBytes(work / "sd/pic.idx", 0, test::Pattern(4096, 3));
     test::WriteBytes(work / "sd/pic.sbin", 0, test::Pattern(1000, 5));
     ASSERT_EQ(Sd("rom --memory 2").exit_code, 0);
+    // Built for a 2 MB module: the config block's placement top is 0x1F0000 (unit 1F00).
+    EXPECT_EQ(test::ReadBytes(work / "sd/rom.sbin", 4096 + 16, 2), (Bytes{0x1F, 0x00}));
     r = Sd("write --image " + image.string() + " --rom --yes");
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(Has(r.out, "发现GPU盘,大小:0字节\n不需要格式化\n写入完成,请拔下tf卡!\n")) << r.out;
@@ -101,7 +103,7 @@ TEST_F(SdCommand, FormatAndWriteACardImage) {
                                                     0xFF, 0xFF, 0x00, 0x24, 0x00, 0x00, 0x05}));
     EXPECT_EQ(test::ReadBytes(image, 4096, 4096), test::Pattern(4096, 3));
     EXPECT_EQ(test::ReadBytes(image, 8192, 1000), test::Pattern(1000, 5));
-    EXPECT_EQ(test::ReadBytes(image, 9216, 2'097'152), Bytes(2'097'152, 0xFF));  // the erased image
+    EXPECT_EQ(test::ReadBytes(image, 9216, 2'097'152), test::ReadBytes(work / "sd/rom.sbin", 0, 2'097'152));
     EXPECT_EQ(test::ReadBytes(image, 9216 + 2'097'152, 512), Bytes(512, 0x00));
 }
 

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +50,22 @@ inline Bytes Pattern(size_t n, uint8_t start = 0) {
     return b;
 }
 
-inline Bytes Filled(size_t n, uint8_t v) { return Bytes(n, v); }
+// Sets the time zone for one test and puts the old one back.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* tz) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        if (old_) setenv("TZ", old_->c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> old_;
+};
 
 }  // namespace quelmo::test

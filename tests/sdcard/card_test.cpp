@@ -1,8 +1,6 @@
 // The card layout's sectors, the time stamp rule, the size text and the file system probe.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <optional>
 
 #include "card_files.h"
@@ -51,29 +49,6 @@ TEST(CardLayout, SizeTextHasThousandsSeparators) {
     const std::pair<uint64_t, const char*> cases[] = {
         {0, "0"}, {999, "999"}, {1000, "1,000"}, {16'777'216, "16,777,216"}, {7'948'206'080ull, "7,948,206,080"}};
     for (const auto& [n, text] : cases) EXPECT_EQ(GroupThousands(n), text);
-}
-
-// The stamp is the local wall-clock time counted as if it were UTC, minus 28,800 seconds.
-TEST(CardLayout, TimeStampReadsLocalTimeAsUtc) {
-    const char* old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    struct Case {
-        const char* tz;
-        std::time_t now;
-        uint32_t stamp;
-    };
-    const Case cases[] = {
-        {"UTC0", 1'000'000'000, 1'000'000'000 - 28'800},
-        {"CST-8", 1'000'000'000, 1'000'000'000},                   // 8 hours east of UTC
-        {"EST5", 1'000'000'000, 1'000'000'000 - 18'000 - 28'800},  // 5 hours west
-    };
-    for (const auto& c : cases) {
-        setenv("TZ", c.tz, 1);
-        tzset();
-        EXPECT_EQ(TimeStamp(c.now), c.stamp) << c.tz;
-    }
-    if (old) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
-    tzset();
 }
 
 // Boot sectors and superblocks as the desktop's formatters lay them out, cut to the fields read.

@@ -143,6 +143,7 @@ TEST_F(DataWriteTest, WithoutUpgradeCopyHeaderBytes16To20StayFfAndNothingFollows
     SdFile("pic.idx", test::Pattern(4096, 1));
     SdFile("pic.sbin", test::Pattern(1000, 7));
     SdFile("rom.sbin", test::Pattern(2048, 9));  // present but not asked for
+    test::ScopedTimeZone utc("UTC0");
     auto message = writer.WriteData(now);
     ASSERT_TRUE(message) << message.error().message;
     EXPECT_EQ(*message, "写入完成,请拔下tf卡!");
@@ -152,9 +153,9 @@ TEST_F(DataWriteTest, WithoutUpgradeCopyHeaderBytes16To20StayFfAndNothingFollows
     std::copy(start.begin(), start.end(), header.begin());
     EXPECT_EQ(Image(card, 0, 512), header);
     EXPECT_EQ(Image(card, 512, 1536), Bytes(1536, 0xAB)) << "sectors between the header and the time sector keep their contents";
+    // The time of the write, 1,700,000,000 s on a clock at UTC, less 28,800 s: 65538080.
     Bytes time(512, 0xFF);
-    const uint32_t stamp = TimeStamp(now);
-    const Bytes t = {0x89, 0xA9, 0x8A, 0xD9, uint8_t(stamp), uint8_t(stamp >> 8), uint8_t(stamp >> 16), uint8_t(stamp >> 24)};
+    const Bytes t = {0x89, 0xA9, 0x8A, 0xD9, 0x80, 0x80, 0x53, 0x65};
     std::copy(t.begin(), t.end(), time.begin());
     EXPECT_EQ(Image(card, 2048, 512), time);
     EXPECT_EQ(Image(card, 4096, 4096), test::Pattern(4096, 1));

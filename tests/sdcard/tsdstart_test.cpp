@@ -31,8 +31,10 @@ protected:
     Tsdstart page{dir.path()};
     Trom rom;
     int refreshes = 0;
+    std::vector<int> built_for;  // the memory size each rebuild saw
     std::function<Status()> refresh = [this]() -> Status {
         ++refreshes;
+        built_for.push_back(rom.MemorySize());
         return {};
     };
 };
@@ -62,6 +64,7 @@ TEST_F(UpgradeCopy, IsTheFirstMemorySizeMegabytesOfTheImage) {
         EXPECT_FALSE(fs::exists(dir.path() / "sd/rom.sbin.part"));
     }
     EXPECT_EQ(refreshes, 3) << "the image is rebuilt before every copy";
+    EXPECT_EQ(built_for, (std::vector<int>{2, 4, 16})) << "a size given is the module's for the rebuild";
 }
 
 TEST_F(UpgradeCopy, NeedsAConnectedModuleOrAMemorySize) {
