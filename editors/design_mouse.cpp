@@ -1,6 +1,7 @@
 #include "editors/design_mouse.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quelmo {
 
@@ -51,6 +52,22 @@ void DragBox(TAXclass& f, DesignDrag& d, int x, int y, int width, int height) {
     default:
         break;
     }
+}
+
+void EndDrag(TAXclass& frame, DesignDrag& drag, int width, int height, const ParameterGrid& grid) {
+    DragBox(frame, drag, drag.last_x, drag.last_y, width, height);
+    drag.zone = TAXclass::kNoZone;
+    frame.Regenerate(grid);
+}
+
+const char* SwitchScreen(int& width, int& height) {
+    const bool to_portrait = height < width;
+    std::swap(width, height);
+    return to_portrait ? "切换横屏" : "切换竖屏";
+}
+
+Placement CentreOnPanel(int panel_width, int panel_height, int width, int height) {
+    return {std::max(0, (panel_width - width) / 2), std::max(0, (panel_height - height) / 2)};
 }
 
 }  // namespace quelmo

@@ -31,4 +31,18 @@ DesignDrag StartDrag(const TAXclass& frame, int zone, int x, int y);
 // bottom edge leaves the box as it was. Records (x, y) as the last point.
 void DragBox(TAXclass& frame, DesignDrag& drag, int x, int y, int width, int height);
 
+// The first movement without the button ends the drag: the box change once more for the last
+// point, then the statement is rebuilt from the box (the grid holds the line's other values).
+void EndDrag(TAXclass& frame, DesignDrag& drag, int width, int height, const ParameterGrid& grid);
+
+// "switch screen": swaps width and height, to portrait when the screen is wider than high,
+// else to landscape; gives the button's new caption (UTF-8).
+const char* SwitchScreen(int& width, int& height);
+
+// Top-left corner that centres a screen of width x height on a panel, never above or left of it.
+struct Placement {
+    int left = 0, top = 0;
+};
+Placement CentreOnPanel(int panel_width, int panel_height, int width, int height);
+
 }  // namespace quelmo

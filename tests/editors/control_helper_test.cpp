@@ -96,7 +96,7 @@ TEST(DesignMouse, DragsMoveAndResizeInsideTheScreen) {
         EXPECT_NE(hover.zone, TAXclass::kNoZone) << f.statement;
         DesignDrag drag = StartDrag(f, hover.zone, from.x, from.y);
         for (const Point& p : path) DragBox(f, drag, p.x, p.y, 320, 240);
-        f.Regenerate(grid);
+        EndDrag(f, drag, 320, 240, grid);
         return f.statement;
     };
     auto box = [&] {
@@ -132,6 +132,16 @@ TEST(DesignMouse, CurrentFrameIsTestedFirstThenTheLastLine) {
     EXPECT_EQ(FindHover(frames, 1, -1, 20, 20).line, 0);  // frames past the line count are unused
     EXPECT_EQ(FindHover(frames, 3, 1, 300, 200).line, -1);
     EXPECT_EQ(FindHover(frames, 0, 0, 20, 20).line, -1);
+}
+
+TEST(DesignScreen, SwitchAndCentre) {
+    int w = 320, h = 240;
+    EXPECT_STREQ(SwitchScreen(w, h), "切换横屏");
+    EXPECT_EQ((std::array{w, h}), (std::array{240, 320}));
+    EXPECT_STREQ(SwitchScreen(w, h), "切换竖屏");
+    EXPECT_EQ((std::array{w, h}), (std::array{320, 240}));
+    const Placement p = CentreOnPanel(500, 200, 320, 240);
+    EXPECT_EQ((std::array{p.left, p.top}), (std::array{90, 0}));
 }
 
 TEST(Choosers, SwatchesPicturesAndKeys) {
