@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/result.h"
+#include "flash/layout.h"
 
 namespace quelmo::ime {
 
@@ -36,7 +37,7 @@ constexpr int kGroupChars = 6;
 constexpr size_t kMaxLength = 0xFFFF;  // the header and the character offsets are 16 bits
 constexpr int kLabelLineMin = 37;      // "#Srr#" and 32 single-byte keys
 
-constexpr const char* kFileName = "pymb.bin";
+constexpr const char* kFileName = flash::kPymbFile;
 constexpr const char* kKeyConfigFile = "srf.ini";
 constexpr const char* kCodeTableFile = "srf.mb";
 
