@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/catalogue.h"
 #include "display/tgd.h"
 
 namespace quelmo {
@@ -61,6 +62,11 @@ public:
     int HeightValue() const { return height_value_; }
     void SetSizeValues(int w, int h) { width_value_ = w; height_value_ = h; }
 
+    // The command catalogue and what the editors' help remembers (parameter kinds, DesignDirty).
+    const Catalogue& Catalog() const { return catalogue_; }
+    HelpState& Help() { return help_; }
+    const HelpState& Help() const { return help_; }
+
     Tgd& Screen() { return *gd_; }
     const Tgd& Screen() const { return *gd_; }
     int ScreenWidth() const { return gd_->Width(); }
@@ -78,6 +84,8 @@ private:
     const Entry* Find(std::string_view name) const;
 
     std::unique_ptr<Tgd> gd_;
+    const Catalogue& catalogue_;
+    HelpState help_;
     std::unordered_map<std::string, Entry, NameHash, std::equal_to<>> table_;
     std::string statement_;
     std::string last_string_;
