@@ -1,6 +1,7 @@
 #include "project/archive.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -41,17 +42,24 @@ bool ValidUtf8(std::string_view s) {
     return true;
 }
 
-// Entry names are UTF-8 in archives we write; archives from the older program carry GBK names.
-bool DecodeName(const char* raw, std::string* name) {
-    if (!raw) return false;
-    std::string_view bytes(raw);
-    if (ValidUtf8(bytes)) {
-        *name = std::string(bytes);
-        return true;
+// Entry names are UTF-8 in archives we write (flagged as such); the older program wrote GBK
+// names without the flag. The strict reading converts unflagged names from CP437, so it differs
+// from the raw bytes exactly when a name is unflagged and not plain ASCII.
+bool DecodeName(zip_t* za, zip_uint64_t index, std::string* name) {
+    const char* raw_name = zip_get_name(za, index, ZIP_FL_ENC_RAW);
+    if (!raw_name) return false;
+    const std::string raw = raw_name;
+    const char* strict = zip_get_name(za, index, ZIP_FL_ENC_STRICT);
+    if (!strict) return false;
+    if (raw == strict) {
+        *name = raw;
+        return ValidUtf8(raw);
     }
     bool ok = true;
-    *name = GbkToUtf8(bytes, &ok);
-    return ok;
+    *name = GbkToUtf8(raw, &ok);
+    if (ok) return true;
+    *name = raw;
+    return ValidUtf8(raw);
 }
 
 struct Entry {
@@ -71,7 +79,7 @@ Result<std::vector<Entry>> ReadDirectory(zip_t* za) {
     unsigned long long total = 0;
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         Entry e{i, {}, false, 0};
-        if (!DecodeName(zip_get_name(za, i, ZIP_FL_ENC_RAW), &e.name) || !Tmakeprjfile::SafeEntryName(e.name))
+        if (!DecodeName(za, i, &e.name) || !Tmakeprjfile::SafeEntryName(e.name))
             return WrongFormat();
         zip_stat_t st;
         zip_stat_init(&st);
@@ -247,7 +255,16 @@ Status Tmakeprjfile::Pack(const fs::path& workdir, const fs::path& archive_path)
         (void)guard.release();
     }
 
+    // The temporary file was made private; the archive keeps the old one's permissions, or
+    // gets those of any new file.
     std::error_code ec;
+    fs::perms perms = fs::status(archive_path, ec).permissions();
+    if (ec || perms == fs::perms::unknown) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        perms = static_cast<fs::perms>(0666 & ~mask);
+    }
+    fs::permissions(part, perms, ec);
     fs::rename(part, archive_path, ec);
     if (ec) return fail(ec.message());
     return {};
