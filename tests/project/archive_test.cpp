@@ -8,26 +8,11 @@
 #include <vector>
 
 #include "support/scratch_dir.h"
+#include "support/zip_maker.h"
 
 namespace quelmo::test {
 namespace {
 namespace fs = std::filesystem;
-
-// Writes an archive with exactly the given entry names (raw bytes) and contents.
-void MakeZip(const fs::path& path, const std::vector<std::pair<std::string, std::string>>& entries) {
-    int err = 0;
-    zip_t* za = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-    ASSERT_NE(za, nullptr);
-    for (const auto& [name, data] : entries) {
-        zip_source_t* src = zip_source_buffer(za, data.data(), data.size(), 0);
-        if (name.back() == '/')
-            ASSERT_GE(zip_dir_add(za, name.c_str(), ZIP_FL_ENC_RAW), 0) << name;
-        else
-            ASSERT_GE(zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_RAW), 0) << name;
-        if (name.back() == '/') zip_source_free(src);
-    }
-    ASSERT_EQ(zip_close(za), 0);
-}
 
 TEST(ArchiveNames, OnlyPlainNamesBelowTempPass) {
     const struct {
@@ -77,7 +62,7 @@ TEST(Archive, RoundTripKeepsEveryByteAndStoresDeflatedEntriesOnly) {
 
 TEST(Archive, UnpackOverwritesSameNamesAndKeepsTheRest) {
     ScratchDir dir;
-    MakeZip(dir / "p.gpu", {{"temp/", ""}, {"temp/a", "new"}});
+    ASSERT_TRUE(MakeZip(dir / "p.gpu", {{"temp/", ""}, {"temp/a", "new"}}));
     WriteFile(dir / "temp/a", "old");
     WriteFile(dir / "temp/b", "other");
     ASSERT_TRUE(Tmakeprjfile::Unpack(dir.path(), dir / "p.gpu"));
@@ -98,10 +83,10 @@ TEST(Archive, HostileArchivesAreRefusedAndTouchNothing) {
         {"outside", {{"temp/ok", "1"}, {"x", "evil"}}},
         {"clash", {{"temp/a", "file"}, {"temp/a/b", "under a file"}}},
     };
-    for (const auto& [name, entries] : archives) MakeZip(dir / (name + ".gpu"), entries);
+    for (const auto& [name, entries] : archives) ASSERT_TRUE(MakeZip(dir / (name + ".gpu"), entries)) << name;
 
     // A good archive cut short, a text file renamed, an empty file.
-    MakeZip(dir / "good.gpu", {{"temp/prj.ini.key", std::string(4000, 'k')}});
+    ASSERT_TRUE(MakeZip(dir / "good.gpu", {{"temp/prj.ini.key", std::string(4000, 'k')}}));
     const std::string good = ReadFile(dir / "good.gpu");
     WriteFile(dir / "truncated.gpu", good.substr(0, good.size() / 2));
     WriteFile(dir / "text.gpu", "CLS(0);\r\n");
@@ -135,7 +120,7 @@ void ClearUtf8Flags(const fs::path& path) {
 TEST(Archive, GbkEntryNamesFromTheOlderProgramBecomeUtf8Files) {
     ScratchDir dir;
     // 图 is CD BC in GBK, which also happens to be well-formed UTF-8; 演示 is D1DD CABE.
-    MakeZip(dir / "p.gpu", {{"temp/pic/\xCD\xBC.jpg", "1"}, {"temp/pic/\xD1\xDD\xCA\xBE.jpg", "2"}});
+    ASSERT_TRUE(MakeZip(dir / "p.gpu", {{"temp/pic/\xCD\xBC.jpg", "1"}, {"temp/pic/\xD1\xDD\xCA\xBE.jpg", "2"}}));
     ClearUtf8Flags(dir / "p.gpu");
     ASSERT_TRUE(Tmakeprjfile::Unpack(dir.path(), dir / "p.gpu"));
     EXPECT_EQ(ReadFile(dir / "temp/pic/图.jpg"), "1");
@@ -143,14 +128,14 @@ TEST(Archive, GbkEntryNamesFromTheOlderProgramBecomeUtf8Files) {
 
     // Names flagged as UTF-8 are taken as they are.
     ScratchDir other;
-    MakeZip(other / "p.gpu", {{"temp/pic/图.jpg", "3"}});
+    ASSERT_TRUE(MakeZip(other / "p.gpu", {{"temp/pic/图.jpg", "3"}}));
     ASSERT_TRUE(Tmakeprjfile::Unpack(other.path(), other / "p.gpu"));
     EXPECT_EQ(ReadFile(other / "temp/pic/图.jpg"), "3");
 }
 
 TEST(Archive, ExistingFileInTheWayIsReportedBeforeAnythingChanges) {
     ScratchDir dir;
-    MakeZip(dir / "p.gpu", {{"temp/a", "1"}, {"temp/pic/x", "2"}});
+    ASSERT_TRUE(MakeZip(dir / "p.gpu", {{"temp/a", "1"}, {"temp/pic/x", "2"}}));
     WriteFile(dir / "temp/pic", "a file where a folder must go");
     const auto before = Snapshot(dir.path());
     EXPECT_FALSE(Tmakeprjfile::Unpack(dir.path(), dir / "p.gpu"));
