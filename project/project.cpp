@@ -1,5 +1,6 @@
 #include "project/project.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "core/gbk.h"
@@ -31,6 +32,21 @@ Status Tproject::RefuseWhenOpen() const {
 
 Status Tproject::RefuseWhenClosed() const {
     if (!state_.IsOpen()) return Error{"no project is open", 1};
+    return {};
+}
+
+// The project file must survive Close, which deletes the workspace folder, and its path must
+// come back unchanged from the GBK settings files.
+Status Tproject::CheckProjectFile(const fs::path& file) const {
+    if (file.empty()) return Error{"the project file name is empty", 2};
+    bool ok = true;
+    (void)Utf8ToGbk(file.string(), &ok);
+    if (!ok) return Error{"the project file path " + file.string() + " holds characters that GBK cannot hold", 2};
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(fs::absolute(file, ec), ec);
+    const fs::path workspace = fs::weakly_canonical(fs::absolute(Workspace(), ec), ec);
+    const auto [w, t] = std::mismatch(workspace.begin(), workspace.end(), target.begin(), target.end());
+    if (w == workspace.end()) return Error{"the project file cannot be inside the workspace folder " + Workspace().string(), 1};
     return {};
 }
 
@@ -89,8 +105,8 @@ Status Tproject::AcceptNewProject(std::string_view name, const fs::path& file) {
 
 Status Tproject::Create(std::string_view name, const fs::path& file) {
     if (auto s = RefuseWhenOpen(); !s) return s;
-    if (file.empty()) return Error{"the project file name is empty", 2};
     if (name.empty()) return Error{std::string(kMsgEmptyName), 1};
+    if (auto s = CheckProjectFile(file); !s) return s;
 
     std::error_code ec;
     fs::create_directories(Workspace() / kPictureFolder, ec);
@@ -116,6 +132,7 @@ Status Tproject::Create(std::string_view name, const fs::path& file) {
 
 Status Tproject::Open(const fs::path& file) {
     if (auto s = RefuseWhenOpen(); !s) return s;
+    if (auto s = CheckProjectFile(file); !s) return s;
     if (auto s = Tmakeprjfile::Unpack(workdir_, file); !s) return s;
     std::error_code ec;
     fs::create_directories(Workspace() / kPictureFolder, ec);
@@ -140,7 +157,7 @@ Status Tproject::Save() {
 
 Status Tproject::SaveAs(const fs::path& file) {
     if (auto s = RefuseWhenClosed(); !s) return s;
-    if (file.empty()) return Error{"the project file name is empty", 2};
+    if (auto s = CheckProjectFile(file); !s) return s;
     if (auto s = SaveSettings(); !s) return s;
     if (auto s = Tmakeprjfile::Pack(workdir_, file); !s) return s;
     state_.FileName = file;

@@ -106,6 +106,7 @@ public:
     Status Close();
 
 private:
+    Status CheckProjectFile(const std::filesystem::path& file) const;
     Status RefuseWhenOpen() const;
     Status RefuseWhenClosed() const;
 

@@ -155,6 +155,18 @@ TEST(NewProject, KeepsAnExistingRomCopyAndWorksWithoutABaseImage) {
     EXPECT_FALSE(fs::exists(g.Temp("rom.bin")));
 }
 
+TEST(NewProject, ProjectFileMustLieOutsideTheWorkspace) {
+    Fixture f;
+    // Close deletes temp/: an archive kept there would go with it.
+    for (const fs::path& inside : {f.Temp("a.gpu"), f.dir / "temp/../temp/pic/a.gpu"}) {
+        EXPECT_FALSE(f.project.Create("a", inside)) << inside;
+        EXPECT_FALSE(f.project.State().IsOpen());
+    }
+    ASSERT_TRUE(f.project.Create("a", f.dir / "temp-not/a.gpu"));
+    EXPECT_FALSE(f.project.SaveAs(f.Temp("b.gpu")));
+    EXPECT_FALSE(fs::exists(f.Temp("b.gpu")));
+}
+
 // A project with a picture, saved: the archive holds the settings, the base image copy and the
 // picture, and no entries for folders.
 Fixture& SavedProject(Fixture& f) {
