@@ -1,8 +1,5 @@
 #pragma once
-// A fresh temporary folder for one test, removed with everything in it afterwards; small file
-// helpers for building and comparing folders.
-#include <stdlib.h>
-
+// Small file helpers for building and comparing folders in tests.
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -10,26 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "support/cli.h"
+
 namespace quelmo::test {
 
-class ScratchDir {
+// The shared temporary folder with a shorter way to name what is in it.
+class ScratchDir : public TempDir {
 public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quelmo-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view rel) const { return path_ / rel; }
-
-private:
-    std::filesystem::path path_;
+    std::filesystem::path operator/(std::string_view rel) const { return path() / rel; }
 };
 
 inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
