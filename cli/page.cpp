@@ -101,7 +101,7 @@ CLI::Option* PageNumber(CLI::App* sub, PageOptions& o) {
     return sub->add_option("number", o.number, "page number, 1..128")->required()->check(CLI::Range(1, pages::kPageCount));
 }
 
-CommandRegistrar reg(22, [](CLI::App& app, Cli& cli) {
+CommandRegistrar reg(32, [](CLI::App& app, Cli& cli) {
     auto o = std::make_shared<PageOptions>();
     auto* group = app.add_subcommand("page", "the project's stored pages (batch interfaces)");
     group->require_subcommand(1);

@@ -6,6 +6,8 @@
 #include "cli/cli.h"
 #include "cli/session.h"
 #include "core/gbk.h"
+#include "flash/base_image.h"
+#include "flash/layout.h"
 #include "flash/trom.h"
 
 namespace quelmo::cli {
@@ -29,6 +31,15 @@ void New(Cli& cli, const ProjectOptions& o) {
     if (!ArgumentToGbk(cli, "the project name", o.name, &name)) return;
     Session s(cli.Workdir());
     if (!s.Start(cli)) return;
+    if (auto r = s.project.CanCreate(name, Absolute(o.file)); !r) return cli.Fail(r.error());
+    // A fresh working folder has no base image yet: draw ours, so the project gets its copy.
+    const std::filesystem::path base = s.g.Workdir() / flash::kBaseImageFile;
+    std::error_code ec;
+    if (!fs::exists(base, ec)) {
+        std::cerr << "quelmo: no " << flash::kBaseImageFile << " in " << s.g.Workdir().string()
+                  << "; drawing the base image from the free fonts\n";
+        if (auto r = WriteBaseImage(base); !r) return cli.Fail(r.error());
+    }
     if (auto r = s.project.Create(name, Absolute(o.file)); !r) return cli.Fail(r.error());
 }
 
@@ -79,7 +90,7 @@ void SetBaud(Cli& cli, const ProjectOptions& o) {
     std::cout << *r << "\n";
 }
 
-CommandRegistrar reg(20, [](CLI::App& app, Cli& cli) {
+CommandRegistrar reg(30, [](CLI::App& app, Cli& cli) {
     auto o = std::make_shared<ProjectOptions>();
     auto* group = app.add_subcommand("project", "create, open, save and close the project (.gpu)");
     group->require_subcommand(1);

@@ -19,6 +19,8 @@ public:
     bool answer = false;
     bool Ask(std::string_view) override { return answer; }
     void Show(std::string_view message) override { std::cout << message << "\n"; }
+    // No image is kept between runs: `build` and `render --project` build it when asked.
+    void RefreshStatus() override {}
 };
 
 struct Session {

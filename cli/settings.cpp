@@ -40,7 +40,7 @@ void Get(Cli& cli, const SettingOptions& o) {
     std::cout << GbkToUtf8(s.g.Settings().GetValue(key)) << "\n";
 }
 
-CommandRegistrar reg(21, [](CLI::App& app, Cli& cli) {
+CommandRegistrar reg(31, [](CLI::App& app, Cli& cli) {
     auto o = std::make_shared<SettingOptions>();
     auto* sub = app.add_subcommand("set", "set a key of the project settings store");
     sub->add_option("key", o->key, "key, for example PrjName")->required();

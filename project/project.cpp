@@ -5,6 +5,7 @@
 
 #include "core/gbk.h"
 #include "core/tglobal.h"
+#include "flash/layout.h"
 #include "project/archive.h"
 
 namespace quelmo {
@@ -103,15 +104,19 @@ Status Tproject::AcceptNewProject(std::string_view name, const fs::path& file) {
     return {};
 }
 
-Status Tproject::Create(std::string_view name, const fs::path& file) {
+Status Tproject::CanCreate(std::string_view name, const fs::path& file) const {
     if (auto s = RefuseWhenOpen(); !s) return s;
     if (name.empty()) return Error{std::string(kMsgEmptyName), 1};
-    if (auto s = CheckProjectFile(file); !s) return s;
+    return CheckProjectFile(file);
+}
+
+Status Tproject::Create(std::string_view name, const fs::path& file) {
+    if (auto s = CanCreate(name, file); !s) return s;
 
     std::error_code ec;
     fs::create_directories(Workspace() / kPictureFolder, ec);
     if (ec) return Error{"cannot create " + (Workspace() / kPictureFolder).string() + ": " + ec.message(), 2};
-    const fs::path base = workdir_ / kBaseImage;
+    const fs::path base = workdir_ / flash::kBaseImageFile;
     const fs::path copy = Workspace() / kProjectBaseImage;
     if (!fs::exists(copy, ec) && fs::is_regular_file(base, ec)) {
         fs::copy_file(base, copy, ec);

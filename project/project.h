@@ -19,8 +19,7 @@ inline constexpr std::string_view kSettingsName = "prj.ini";
 inline constexpr std::string_view kSettingsKeyFile = "prj.ini.key";
 inline constexpr std::string_view kWorkspace = "temp";
 inline constexpr std::string_view kPictureFolder = "pic";
-inline constexpr std::string_view kBaseImage = "default.bin";   // in the working folder
-inline constexpr std::string_view kProjectBaseImage = "rom.bin";  // its copy in temp/
+inline constexpr std::string_view kProjectBaseImage = "rom.bin";  // the copy of default.bin in temp/
 
 inline constexpr std::string_view kKeyFileName = "PrjFileName";
 inline constexpr std::string_view kKeyName = "PrjName";
@@ -92,7 +91,10 @@ public:
     // The new project dialog's create button: kMsgEmptyName for an empty name, else takes both.
     Status AcceptNewProject(std::string_view name, const std::filesystem::path& file);
 
-    // Create with the given name (GBK) and archive path. No archive is written yet.
+    // Whether Create would accept the name and the archive path (nothing is changed).
+    Status CanCreate(std::string_view name, const std::filesystem::path& file) const;
+    // Create with the given name (GBK) and archive path: temp/ and temp/pic/, the copy of
+    // default.bin as temp/rom.bin when there is one, BTL 6, the settings. No archive yet.
     Status Create(std::string_view name, const std::filesystem::path& file);
     // Unpacks the archive into the working folder and loads its settings. A file that is not a
     // project archive gives "文件格式不对" and changes nothing.

@@ -55,6 +55,9 @@ TEST_F(ProjectCli, ProjectLivesAcrossRunsFromNewToCloseAndOpen) {
     EXPECT_EQ(Info(), "open: no\nname: \nfile: \nBTL: 6 (115200)\nmemory: 16 MB\n");
     SavedProject();
     EXPECT_EQ(Info(), "open: yes\nname: 演示\nfile: " + file("a.gpu").string() + "\nBTL: 6 (115200)\nmemory: 16 MB\n");
+    // A fresh working folder gets our base image, and the project its copy.
+    EXPECT_GT(fs::file_size(work() / "default.bin"), 0u);
+    EXPECT_EQ(ReadFile(work() / "temp/rom.bin"), ReadFile(work() / "default.bin"));
     EXPECT_EQ(Run("page show 5").out, "CLS(0);\nDS12(0,0,'a b;c',1);\n");
     const std::string list = Run("page list").out;
     EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 128);
@@ -94,13 +97,13 @@ TEST_F(ProjectCli, ArchiveIsReadableByZipToolsAndTheirArchivesOpen) {
     EXPECT_EQ(Shell("unzip -tq " + a + " >/dev/null"), 0);
     ASSERT_EQ(Shell("unzip -Z -v " + a + " > " + Quote(file("v.txt").string())), 0);
     ASSERT_EQ(Shell("unzip -Z1 " + a + " > " + Quote(file("names.txt").string())), 0);
-    EXPECT_EQ(ReadFile(file("names.txt")), "temp/pic/1.jpg\ntemp/prj.ini.key\ntemp/prj.ini.val\n");
+    EXPECT_EQ(ReadFile(file("names.txt")), "temp/pic/1.jpg\ntemp/prj.ini.key\ntemp/prj.ini.val\ntemp/rom.bin\n");
     const std::string verbose = ReadFile(file("v.txt"));
     size_t deflated = 0;
     for (size_t at = verbose.find("compression method:"); at != std::string::npos;
          at = verbose.find("compression method:", at + 1))
         deflated += verbose.compare(verbose.find_first_not_of(' ', at + 19), 8, "deflated") == 0;
-    EXPECT_EQ(deflated, 3u);
+    EXPECT_EQ(deflated, 4u);
 
     // zip -r of a workspace (with its folder entries) opens in a fresh working folder.
     ASSERT_EQ(Shell("cd " + Quote(work().string()) + " && zip -qr " + Quote(file("z.gpu").string()) + " temp"), 0);
