@@ -84,7 +84,9 @@ Result<StartupResult> Tproject::Startup() {
     }
     if (!fs::exists(Workspace() / kSettingsKeyFile, ec)) return StartupResult::NothingDone;
     if (auto s = LoadSettings(); !s) return s.error();
-    if (state_.IsOpen()) host_.RefreshStatus();
+    // Settings without a project file name fill the store but open nothing.
+    if (!state_.IsOpen()) return StartupResult::NothingDone;
+    host_.RefreshStatus();
     return StartupResult::RestoredProject;
 }
 
