@@ -30,15 +30,27 @@ Result<std::string> ReadWhole(const std::filesystem::path& path) {
     return ss.str();
 }
 
+// Writes beside the target and renames over it, so a failed write leaves the old file whole.
 Status WriteLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::filesystem::path part = path;
+    part += ".part";
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
     if (!out) return Error{"cannot create " + path.string(), 2};
     for (const auto& line : lines) {
         out.write(line.data(), static_cast<std::streamsize>(line.size()));
         out.write("\r\n", 2);
     }
     out.close();
-    if (!out) return Error{"cannot write " + path.string(), 2};
+    std::error_code ec;
+    if (!out) {
+        std::filesystem::remove(part, ec);
+        return Error{"cannot write " + path.string(), 2};
+    }
+    std::filesystem::rename(part, path, ec);
+    if (ec) {
+        std::filesystem::remove(part, ec);
+        return Error{"cannot write " + path.string() + ": " + ec.message(), 2};
+    }
     return {};
 }
 
@@ -109,12 +121,16 @@ int32_t THashTable::GetInt(std::string_view key) const { return TextToInt(GetVal
 void THashTable::Clear() {
     keys_.clear();
     values_.clear();
+    mismatched_lines_ = 0;
 }
 
 Status THashTable::Load(const std::filesystem::path& folder, std::string_view name) {
     auto keys = ReadWhole(folder / (std::string(name) + ".key"));
     if (!keys) return keys.error();
-    auto values = ReadWhole(folder / (std::string(name) + ".val"));
+    // A missing value file reads like one of no lines: the keys decide, all values empty.
+    const auto value_path = folder / (std::string(name) + ".val");
+    std::error_code ec;
+    auto values = std::filesystem::exists(value_path, ec) ? ReadWhole(value_path) : Result<std::string>(std::string());
     if (!values) return values.error();
     keys_ = SplitLines(*keys);
     values_ = SplitLines(*values);

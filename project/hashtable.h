@@ -16,7 +16,8 @@ class THashTable {
 public:
     // Replaces the content with the file pair. When the two files hold different numbers of
     // lines (edited by hand), the keys decide: missing values read as empty and surplus values
-    // are dropped; MismatchedLines() then says how many lines differed.
+    // are dropped; MismatchedLines() then says how many lines differed. A missing value file
+    // reads as one without lines; a missing key file is an error and changes nothing.
     Status Load(const std::filesystem::path& folder, std::string_view name);
     Status Save(const std::filesystem::path& folder, std::string_view name) const;
 
@@ -29,6 +30,10 @@ public:
     size_t Count() const { return keys_.size(); }
     const std::vector<std::string>& Keys() const { return keys_; }
     int MismatchedLines() const { return mismatched_lines_; }
+
+    // Keys are written to their file unescaped, so a key holding CR or LF would shift every
+    // later line of the pair; callers that take keys from outside check them here.
+    static bool KeyFitsFile(std::string_view key) { return key.find_first_of("\r\n") == std::string_view::npos; }
 
     static std::string Escape(std::string_view text);
     static std::string Unescape(std::string_view stored);
