@@ -80,6 +80,7 @@ Result<ModuleFaults> ParseFaults(std::string_view spec) {
         const int value = eq == std::string_view::npos ? 0 : TextToInt(item.substr(eq + 1));
         const bool has_value = eq != std::string_view::npos && value > 0;
         if (key == "inf-ok" && eq == std::string_view::npos) f.inf_ok = true;
+        else if (key == "lose-writes" && eq == std::string_view::npos) f.lose_writes = true;
         else if (key == "silent-after" && has_value) f.silent_after = value;
         else if (key == "garbage" && has_value) f.garbage_at = value;
         else if (key == "drop-ack" && has_value) f.drop_ack_at = value;
@@ -87,7 +88,7 @@ Result<ModuleFaults> ParseFaults(std::string_view spec) {
         else if (key == "split" && has_value) f.split_ms = value;
         else
             return Error{"unknown fault '" + std::string(item) +
-                             "' (use silent-after=N, garbage=N, drop-ack=N, okok=N, inf-ok, split=MS)",
+                             "' (use silent-after=N, garbage=N, drop-ack=N, okok=N, inf-ok, lose-writes, split=MS)",
                          2};
     }
     return f;
@@ -236,6 +237,7 @@ void VirtualModule::Take(const char* bytes, size_t count) {
         if (mode_ == Mode::Resync) {
             // Out of step: everything up to the end of a "NOPA" preamble is dropped.
             Trace('>', line);
+            Record(line);
             if (line.find("NOPA") != std::string::npos) mode_ = Mode::Text;
             continue;
         }
@@ -243,13 +245,16 @@ void VirtualModule::Take(const char* bytes, size_t count) {
     }
 }
 
+void VirtualModule::Record(const std::string& line) {
+    std::lock_guard lock(commands_mu_);
+    commands_.push_back(line);
+}
+
 void VirtualModule::HandleLine(const std::string& line) {
     Trace('>', line);
+    Record(line);
+    // A preamble in step is harmless filler.
     if (line.find("NOPA") != std::string::npos && line.find(';') == std::string::npos) return;
-    {
-        std::lock_guard lock(commands_mu_);
-        commands_.push_back(line);
-    }
     ++command_count_;
     const ModuleFaults& f = options_.faults;
     if (f.silent_after > 0 && command_count_ > f.silent_after) return;
@@ -342,7 +347,7 @@ void VirtualModule::HandlePayload() {
     }
     last_unit_ = payload_unit_;
     const size_t at = static_cast<size_t>(payload_unit_) * flash::kUnit;
-    if (payload_unit_ >= 0 && at + kChunk <= static_cast<size_t>(flash_->MemorySize()) << 20) {
+    if (!f.lose_writes && payload_unit_ >= 0 && at + kChunk <= static_cast<size_t>(flash_->MemorySize()) << 20) {
         std::memcpy(flash_->Image() + at, payload_.data(), kChunk);
         if (at < 2 * flash::kSectorSize) cmd_->Screen().ReadFontRegions();
     }

@@ -30,9 +30,11 @@ struct ModuleFaults {
     int drop_ack_at = 0;      // store this payload but send no "W OK"
     int okok_at = 0;          // answer this payload with "OKOK" (once)
     bool inf_ok = false;      // answer ";INF;" with "OK" instead of the SN line
+    bool lose_writes = false; // acknowledge blocks without storing them
     int split_ms = 0;         // send every answer in three bursts this many ms apart
 };
-// "silent-after=N,garbage=N,drop-ack=N,okok=N,inf-ok,split=MS" (any subset, comma-separated).
+// "silent-after=N,garbage=N,drop-ack=N,okok=N,inf-ok,lose-writes,split=MS" (any subset,
+// comma-separated).
 Result<ModuleFaults> ParseFaults(std::string_view spec);
 
 struct VirtualModuleOptions {
@@ -64,9 +66,9 @@ public:
 
     // Read these only while stopped.
     Trom& Flash() { return *flash_; }
-    const PixelBuffer& Screen() const { return screen_; }
+    PixelBuffer& Screen() { return screen_; }
 
-    // Every command line received so far (GBK, without its CR) and the bytes both ways.
+    // Every line received so far (GBK, without its CR; preambles included) and the bytes both ways.
     std::vector<std::string> Commands() const;
     uint64_t BytesIn() const { return bytes_in_.load(); }
     uint64_t BytesOut() const { return bytes_out_.load(); }
@@ -76,6 +78,7 @@ private:
     explicit VirtualModule(const VirtualModuleOptions& options);
     void Serve();
     void Take(const char* bytes, size_t count);
+    void Record(const std::string& line);
     void HandleLine(const std::string& line);
     void HandleStatement(std::string_view statement, std::string& answer);
     void HandlePayload();
