@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,6 +116,15 @@ protected:
     bool Connect(uint32_t baud = 115200) {
         auto r = link->ManualConnect(module->DevicePath(), baud, "3");
         return r.ok() && *r;
+    }
+    // Keeps running posted work until `pred` holds (it may watch the module, which posts nothing).
+    static bool Eventually(const std::function<bool()>& pred, int ms = 2000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end) {
+            if (pred()) return true;
+            PumpWait(5);
+        }
+        return pred();
     }
     // The module's lines that start with `prefix`.
     std::vector<std::string> Lines(std::string_view prefix) {
