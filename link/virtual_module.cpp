@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -180,17 +181,19 @@ std::vector<std::string> VirtualModule::Commands() const {
     return commands_;
 }
 
-void VirtualModule::Pace(size_t bytes, Clock::time_point& clock) {
+void VirtualModule::Pace(size_t bytes, Clock::time_point& clock, bool continuing) {
     if (!options_.throttle) return;
-    // Ten bits a byte on the line: start, eight data bits, stop.
+    // Ten bits a byte on the line: start, eight data bits, stop. Bytes that follow others
+    // without a pause go on from where those ended, so waking late never slows the line down.
     const auto now = Clock::now();
-    if (clock < now) clock = now;
+    if (!continuing && clock < now) clock = now;
     clock += std::chrono::nanoseconds(static_cast<int64_t>(bytes) * 10 * 1000000000LL / baud_.load());
     std::this_thread::sleep_until(clock);
 }
 
 void VirtualModule::Serve() {
     char buffer[4096];
+    bool rx_backlog = false;
     for (;;) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {stop_event_, POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
@@ -209,7 +212,10 @@ void VirtualModule::Serve() {
             return;
         }
         bytes_in_ += static_cast<uint64_t>(n);
-        Pace(static_cast<size_t>(n), rx_clock_);
+        Pace(static_cast<size_t>(n), rx_clock_, rx_backlog);
+        // Bytes still queued behind these were already on their way: they follow without a pause.
+        int queued = 0;
+        rx_backlog = ::ioctl(master_, FIONREAD, &queued) == 0 && queued > 0;
         // Bytes sent at another rate than the module's arrive as noise; the module ignores them.
         const uint32_t line_rate = serial::CurrentRate(master_);
         if (line_rate != 0 && line_rate != baud_.load()) {
@@ -362,9 +368,10 @@ void VirtualModule::Reply(std::string_view bytes) {
     for (int p = 0; p < parts; ++p) {
         const size_t end = p + 1 == parts ? bytes.size() : bytes.size() * (p + 1) / parts;
         if (p > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.faults.split_ms));
+        const size_t part_start = done;
         while (done < end) {
             const size_t n = std::min(end - done, options_.throttle ? kPaceBytes : end - done);
-            Pace(n, tx_clock_);
+            Pace(n, tx_clock_, done > part_start);
             size_t put = 0;
             while (put < n) {
                 const ssize_t w = ::write(master_, bytes.data() + done + put, n - put);

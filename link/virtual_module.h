@@ -84,7 +84,7 @@ private:
     void HandlePayload();
     void Reply(std::string_view bytes);
     void Trace(char direction, std::string_view bytes);
-    void Pace(size_t bytes, std::chrono::steady_clock::time_point& clock);
+    void Pace(size_t bytes, std::chrono::steady_clock::time_point& clock, bool continuing);
 
     VirtualModuleOptions options_;
     std::unique_ptr<Trom> flash_;
