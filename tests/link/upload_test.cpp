@@ -75,7 +75,9 @@ protected:
     void Begin(VirtualModuleOptions o = {}) {
         o.memory = 2;
         StartModule(o);
+        module->Stop();  // the flash belongs to the serving thread while it runs
         std::memcpy(module->Flash().Image(), module_flash.data(), module_flash.size());
+        module->Start();
         ASSERT_TRUE(Connect());
         upload = std::make_unique<SyncUpload>(*link);
         upload->Timings = UploadTimings{1000, 300, 300, 300, 50, 1000};
