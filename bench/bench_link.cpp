@@ -94,7 +94,7 @@ void BM_UploadUnchangedProject(benchmark::State& state) {
         const uint64_t before = rig.Bytes();
         state.ResumeTiming();
         const auto t0 = std::chrono::steady_clock::now();
-        const auto outcome = rig.upload->Press(SyncUpload::Button::All, 0);
+        const auto outcome = rig.upload->Press(SyncUpload::Button::All);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         if (outcome != SyncUpload::Outcome::Done || rig.module->Commands().size() != 2)
             return state.SkipWithError("more than one checksum exchange");

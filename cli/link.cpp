@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/project_build.h"
 #include "core/gbk.h"
 #include "core/tglobal.h"
 #include "flash/layout.h"
@@ -155,7 +156,8 @@ extern "C" void OnInterrupt(int) {
     if (std::atomic<bool>* stop = g_stop.load()) stop->store(true);
 }
 
-// Where the picture data ends: the first byte after the last one that is not FF.
+// Where the picture data of a given image file ends: the first byte after the last one that is
+// not FF.
 int64_t PictureEnd(const Trom& rom) {
     const int64_t top = static_cast<int64_t>(rom.MemorySize()) << 20;
     for (int64_t a = std::min<int64_t>(top, flash::kImageSize) - 1; a >= flash::kPicData; --a)
@@ -165,15 +167,28 @@ int64_t PictureEnd(const Trom& rom) {
 
 void Upload(Cli& cli, const UploadOptions& o) {
     if (o.all + o.fonts + o.pages + o.pictures > 1) return cli.Fail("give at most one of --all, --fonts, --pages, --pictures", 2);
-    if (o.flash.empty()) return cli.Fail("give the flash image to upload with --flash FILE", 2);
     Session s(cli.Workdir());
-    Trom probe;
-    if (auto st = probe.LoadFile(o.flash); !st) return cli.Fail(st.error());
+    std::unique_ptr<Trom> given;
+    if (!o.flash.empty()) {
+        given = std::make_unique<Trom>();
+        if (auto st = given->LoadFile(o.flash); !st) return cli.Fail(st.error());
+    }
     if (!Connect(cli, s, o.port)) return;
 
     SyncUpload upload(s.link);
     upload.ForceAll = o.force;
-    upload.OnRefresh = [&] { std::copy(probe.Image(), probe.Image() + Trom::Size(), s.global.Rom().Image()); };
+    // The refresh before the upload: the image is built for the module just identified (its
+    // memory size places the full fonts), or taken as given.
+    Status built;
+    upload.OnRefresh = [&] {
+        if (given) {
+            std::copy(given->Image(), given->Image() + Trom::Size(), s.global.Rom().Image());
+            upload.PictureEnd = PictureEnd(*given);
+            return true;
+        }
+        built = BuildWorkspace(s.global, std::cerr);
+        return built.ok();
+    };
     upload.OnLog = [](const std::string& line) { std::cout << Printable(line) << std::endl; };
     const bool tty = isatty(STDERR_FILENO);
     upload.OnProgress = [tty](int done, int total) {
@@ -190,10 +205,11 @@ void Upload(Cli& cli, const UploadOptions& o) {
     struct sigaction sa {};
     sa.sa_handler = OnInterrupt;
     sigaction(SIGINT, &sa, nullptr);
-    const auto outcome = upload.Press(button, PictureEnd(probe));
+    const auto outcome = upload.Press(button);
     signal(SIGINT, SIG_DFL);
     g_stop.store(nullptr);
     s.link.Disconnect();
+    if (!built) return cli.Fail(built.error());
     if (outcome == SyncUpload::Outcome::Stopped) return cli.Fail("upload stopped", 1);
     if (outcome != SyncUpload::Outcome::Done) return cli.Fail(upload.FinalMessage(), 1);
 }
@@ -229,7 +245,7 @@ CommandRegistrar reg(70, [](CLI::App& app, Cli& cli) {
     sub->add_flag("--pages", up->pages, "the page table");
     sub->add_flag("--pictures", up->pictures, "the picture regions");
     sub->add_flag("--force", up->force, "write every sector of the range");
-    sub->add_option("--flash", up->flash, "16 MB flash image to upload");
+    sub->add_option("--flash", up->flash, "upload this flash image instead of building the workspace's");
     sub->callback([&cli, up] { Upload(cli, *up); });
 });
 

@@ -68,9 +68,9 @@ std::vector<SyncUpload::Range> SyncUpload::RangesFor(Button button, int memory_m
     return {};
 }
 
-SyncUpload::Outcome SyncUpload::Press(Button button, int64_t picture_end) {
-    if (OnRefresh) OnRefresh();
+SyncUpload::Outcome SyncUpload::Press(Button button) {
     final_message_.clear();
+    if (OnRefresh && !OnRefresh()) return Outcome::Refused;
     if (link_.ConnectionState == 0) {
         final_message_ = upload_text::kNotConnected;
         if (link_.OnMessage) link_.OnMessage(final_message_);
@@ -79,6 +79,7 @@ SyncUpload::Outcome SyncUpload::Press(Button button, int64_t picture_end) {
     Stop = false;
     if (button == Button::All) config_changed_ = false;
     Outcome outcome = Outcome::Done;
+    const int64_t picture_end = PictureEnd ? *PictureEnd : link_.Rom().PictureDataEnd();
     for (const Range& r : RangesFor(button, link_.Rom().MemorySize(), picture_end)) {
         outcome = Run(r);
         if (outcome != Outcome::Done) break;

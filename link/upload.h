@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,15 +65,18 @@ public:
     // A module that answers "OKOK" for the same sector this many times in a row has failed.
     int MaxRestarts = 10;
 
-    // The "reflash display" refresh run before every button (rebuilds the image).
-    std::function<void()> OnRefresh;
+    // The "reflash display" refresh run before every button (rebuilds the image). A refresh that
+    // fails (the build ran out of room) leaves an incomplete image, which is never uploaded.
+    std::function<bool()> OnRefresh;
+    // The picture data end of an image that was not built here; else the image's own.
+    std::optional<int64_t> PictureEnd;
     std::function<void(const std::string&)> OnLog;       // upload log lines (UTF-8)
     std::function<void(const std::string&)> OnStatus;    // the status text
     std::function<void(int done, int total)> OnProgress; // after each sector of a run
 
     // The ranges a button runs, in 256-byte units; `picture_end` is the picture data end in bytes.
     static std::vector<Range> RangesFor(Button button, int memory_mb, int64_t picture_end);
-    Outcome Press(Button button, int64_t picture_end);
+    Outcome Press(Button button);
     // One run over (start unit, units).
     Outcome Run(Range range);
 

@@ -15,40 +15,20 @@
 #include <string>
 #include <vector>
 
+#include "support/cli.h"
+
 extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Output {
-    int status = -1;
-    std::string out;
-};
+using quelmo::test::CliRun;
+using quelmo::test::RunQuelmo;
 
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'') q.append("'\\''");
-        else q.push_back(c);
-    }
-    q.push_back('\'');
-    return q;
-}
-
-// Runs quelmo with the arguments (shell-quoted here) and collects stdout.
-Output Quelmo(const fs::path& workdir, const std::vector<std::string>& args) {
-    std::string command = Quote(QUELMO_CLI_PATH) + " --workdir " + Quote(workdir.string());
-    for (const auto& a : args) command.append(" ").append(Quote(a));
-    command += " 2>/dev/null";
-    Output o;
-    FILE* p = popen(command.c_str(), "r");
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) o.out.append(buf.data(), n);
-    const int status = pclose(p);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return o;
+CliRun Quelmo(const fs::path& workdir, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--workdir", workdir.string()});
+    return RunQuelmo(args);
 }
 
 // `quelmo emulate` running in the background; its first line is the device path.
@@ -94,13 +74,8 @@ private:
 
 class LinkCli : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("quelmo-link-cli-" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    quelmo::test::TempDir temp;
+    const fs::path dir = temp.path();
 };
 
 std::string ReadAll(const fs::path& p) {
@@ -117,15 +92,15 @@ TEST_F(LinkCli, InfoSendAndUploadAgainstTheEmulator) {
     ASSERT_EQ(module.Path().rfind("/dev/pts/", 0), 0u) << module.Path();
 
     // Found at 9600 and switched to 115200.
-    Output info = Quelmo(dir, {"info", "--port", module.Path(), "--baud", "9600"});
-    EXPECT_EQ(info.status, 0);
+    CliRun info = Quelmo(dir, {"info", "--port", module.Path(), "--baud", "9600"});
+    EXPECT_EQ(info.exit_code, 0);
     EXPECT_NE(info.out.find("SerialNo CLI00000000001\n"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("MemorySize 2\n"), std::string::npos);
     EXPECT_NE(info.out.find("连接: SN:CLI00000000001\n分辨率: 320X240   内存:2M\n"), std::string::npos);
     EXPECT_NE(info.out.find("强制串口到115200传输!"), std::string::npos);
 
-    Output send = Quelmo(dir, {"send", "--port", module.Path(), "CLS(3);SEND('你好');"});
-    EXPECT_EQ(send.status, 0);
+    CliRun send = Quelmo(dir, {"send", "--port", module.Path(), "CLS(3);SEND('你好');"});
+    EXPECT_EQ(send.exit_code, 0);
     EXPECT_EQ(send.out, "你好\n");
 
     // An image with data in a few sectors (sector 0 is never sent).
@@ -134,13 +109,13 @@ TEST_F(LinkCli, InfoSendAndUploadAgainstTheEmulator) {
     for (int s : {1, 2, 200, 511})
         for (int i = 0; i < 4096; ++i) image[static_cast<size_t>(s) * 4096 + i] = static_cast<char>(rng());
     std::ofstream(dir / "image.bin", std::ios::binary) << image;
-    Output up = Quelmo(dir, {"upload", "--port", module.Path(), "--flash", (dir / "image.bin").string()});
-    EXPECT_EQ(up.status, 0) << up.out;
+    CliRun up = Quelmo(dir, {"upload", "--port", module.Path(), "--flash", (dir / "image.bin").string()});
+    EXPECT_EQ(up.exit_code, 0) << up.out;
     EXPECT_NE(up.out.find("Send:;RCPG(1,511);"), std::string::npos);
     EXPECT_NE(up.out.find("上传完成! 您修改了串口屏的内存分区配置"), std::string::npos);
 
-    Output again = Quelmo(dir, {"upload", "--port", module.Path(), "--flash", (dir / "image.bin").string()});
-    EXPECT_EQ(again.status, 0);
+    CliRun again = Quelmo(dir, {"upload", "--port", module.Path(), "--flash", (dir / "image.bin").string()});
+    EXPECT_EQ(again.exit_code, 0);
     EXPECT_NE(again.out.find("上传完成!\n"), std::string::npos);
 
     EXPECT_EQ(module.Stop(), 0);
@@ -152,21 +127,33 @@ TEST_F(LinkCli, InfoSendAndUploadAgainstTheEmulator) {
 }
 
 TEST_F(LinkCli, FailuresExitWithTheirMessage) {
-    EXPECT_EQ(Quelmo(dir, {"info", "--port", "/dev/quelmo-missing"}).status, 1);
-    EXPECT_EQ(Quelmo(dir, {"info", "--port", "/dev/null", "--baud", "1234"}).status, 2);
-    EXPECT_EQ(Quelmo(dir, {"emulate", "--fault", "sometimes"}).status, 2);
+    EXPECT_EQ(Quelmo(dir, {"info", "--port", "/dev/quelmo-missing"}).exit_code, 1);
+    EXPECT_EQ(Quelmo(dir, {"info", "--port", "/dev/null", "--baud", "1234"}).exit_code, 2);
+    EXPECT_EQ(Quelmo(dir, {"emulate", "--fault", "sometimes"}).exit_code, 2);
 
     Emulator silent(dir, {"--fault", "silent-after=3", "--memory", "2"});
     std::ofstream(dir / "image.bin", std::ios::binary) << std::string(8192, '\x01');
-    Output up = Quelmo(dir, {"upload", "--port", silent.Path(), "--flash", (dir / "image.bin").string()});
-    EXPECT_EQ(up.status, 1);
+    CliRun up = Quelmo(dir, {"upload", "--port", silent.Path(), "--flash", (dir / "image.bin").string()});
+    EXPECT_EQ(up.exit_code, 1);
     EXPECT_NE(up.out.find("您的串口无法收到回复数据"), std::string::npos);
+}
+
+TEST_F(LinkCli, UploadWithoutAnImageSendsTheWorkspaceBuild) {
+    Emulator module(dir, {"--memory", "2", "--flash-out", (dir / "module.bin").string()});
+    CliRun up = Quelmo(dir, {"upload", "--port", module.Path()});
+    EXPECT_EQ(up.exit_code, 0) << up.err;
+    CliRun build = Quelmo(dir, {"build", "--memory", "2", "--out", (dir / "built.bin").string()});
+    ASSERT_EQ(build.exit_code, 0);
+    EXPECT_EQ(module.Stop(), 0);
+    // Sector 1 holds the build time, which differs between the two builds.
+    const size_t from = 2 * 4096, size = (2u << 20) - from;
+    EXPECT_EQ(ReadAll(dir / "module.bin").substr(from), ReadAll(dir / "built.bin").substr(from, size));
 }
 
 TEST_F(LinkCli, SearchFindsTheEmulatorAmongTypedPorts) {
     Emulator module(dir, {"--baud", "2400"});
-    Output found = Quelmo(dir, {"search", "--port", module.Path()});
-    EXPECT_EQ(found.status, 0);
+    CliRun found = Quelmo(dir, {"search", "--port", module.Path()});
+    EXPECT_EQ(found.exit_code, 0);
     EXPECT_NE(found.out.find("测试" + module.Path() + " @ 2400\n"), std::string::npos) << found.out;
     EXPECT_NE(found.out.find("发现串口屏!"), std::string::npos);
     EXPECT_NE(found.out.find("port " + module.Path() + "\n"), std::string::npos);

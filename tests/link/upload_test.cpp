@@ -106,7 +106,7 @@ TEST_F(UploadTest, AModuleThatHoldsTheImageGetsOnlyTheChecksumQuery) {
     Sector(5, 1, true);
     Sector(300, 2, true);
     Begin();
-    EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Done);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Done);
     EXPECT_EQ(messages.back(), "上传完成!");
     const auto commands = module->Commands();
     ASSERT_EQ(commands.size(), 2u);
@@ -127,7 +127,7 @@ TEST_F(UploadTest, OldFirmwareChecksumsAgreeToo) {
     o.firmware = "5.55";
     Begin(o);
     EXPECT_EQ(rom.Device().FirmwareNo, 555);
-    EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Done);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Done);
     EXPECT_EQ(module->Commands().size(), 2u);
 }
 
@@ -136,7 +136,7 @@ TEST_F(UploadTest, ABlankImageSectorIsOneErase) {
     std::fill_n(module_flash.begin() + 230 * flash::kSectorSize, flash::kSectorSize, 0x00);
     rom.Erase();
     Begin();
-    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages, 0), SyncUpload::Outcome::Done);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages), SyncUpload::Outcome::Done);
     EXPECT_EQ(Lines(";EMEM(").size(), 1u);
     EXPECT_EQ(Lines(";EMEM(")[0], ";EMEM(230);");
     EXPECT_TRUE(Lines(";BUP(").empty());
@@ -160,7 +160,7 @@ TEST_F(UploadTest, AFullSyncWritesWhatDiffersAndAsksForARestartWhenSector1Change
         Sector(100, 12, true);
         std::fill_n(module_flash.begin() + 50 * flash::kSectorSize, 10, 0x00);  // the image has FF there
         Begin();
-        EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Done);
+        EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Done);
         EXPECT_EQ(messages.back(), c.message);
         EXPECT_EQ(upload->ConfigChanged(), c.sector1_differs);
         EXPECT_EQ(Lines(";BUP(").size(), c.sector1_differs ? 12u : 8u);
@@ -174,7 +174,7 @@ TEST_F(UploadTest, OkokBringsTenPreamblesAndARestartOfTheSector) {
     VirtualModuleOptions o;
     o.faults.okok_at = 2;
     Begin(o);
-    EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Done);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Done);
     std::vector<std::string> seen;
     for (const auto& c : module->Commands())
         if (c.rfind(";BUP(", 0) == 0 || c.find("NOPA") != std::string::npos) seen.push_back(c);
@@ -195,7 +195,7 @@ TEST_F(UploadTest, AModuleThatFallsSilentMidUploadEndsInFailureAndDisconnect) {
     o.faults.silent_after = 5;  // INF, RCPG and three block commands
     Begin(o);
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Failed);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Failed);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
     EXPECT_EQ(messages.back(),
               "您的串口无法收到回复数据,请检查连接或者在连接界面增大延时值，然后重新连接串口再次上传!");
@@ -208,7 +208,7 @@ TEST_F(UploadTest, ALostAcknowledgementIsAFailure) {
     VirtualModuleOptions o;
     o.faults.drop_ack_at = 3;
     Begin(o);
-    EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Failed);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Failed);
     EXPECT_EQ(link->ConnectionState, 0);
     EXPECT_EQ(Lines(";BUP(").size(), 3u);
 }
@@ -218,7 +218,7 @@ TEST_F(UploadTest, AGarbledChecksumReplyIsReportedAndTheRunGoesOn) {
     VirtualModuleOptions o;
     o.faults.garbage_at = 2;  // the RCPG reply
     Begin(o);
-    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages, 0), SyncUpload::Outcome::Done);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages), SyncUpload::Outcome::Done);
     EXPECT_NE(std::find(messages.begin(), messages.end(), "数据接收错误!"), messages.end());
     EXPECT_EQ(messages.back(), "上传完成!");
 }
@@ -228,7 +228,7 @@ TEST_F(UploadTest, VerificationCatchesAModuleThatDidNotStore) {
     VirtualModuleOptions o;
     o.faults.lose_writes = true;
     Begin(o);
-    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages, 0), SyncUpload::Outcome::VerifyFailed);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages), SyncUpload::Outcome::VerifyFailed);
     EXPECT_EQ(upload->Unverified(), std::vector<int>{225});
     EXPECT_EQ(messages.back(), "verify failed: the module's sectors 225 still differ from the image");
     EXPECT_EQ(Lines(";RCPG(").back(), ";RCPG(225,0);");
@@ -238,7 +238,7 @@ TEST_F(UploadTest, ForceWritesEverySectorOfTheRange) {
     Sector(224, 1, true);
     Begin();
     upload->ForceAll = true;
-    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages, 0), SyncUpload::Outcome::Done);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::Pages), SyncUpload::Outcome::Done);
     // Sectors 224 to 256: one with data (four blocks), 32 blank ones (one erase each).
     EXPECT_EQ(Lines(";BUP(").size(), 4u);
     EXPECT_EQ(Lines(";EMEM(").size(), 32u);
@@ -250,16 +250,24 @@ TEST_F(UploadTest, StopEndsTheRunQuietly) {
     upload->OnProgress = [this](int done, int) {
         if (done == 2) upload->Stop = true;
     };
-    EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Stopped);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Stopped);
     EXPECT_EQ(Lines(";BUP(").size(), 4u);
     EXPECT_TRUE(upload->FinalMessage().empty());
     EXPECT_EQ(link->ConnectionState, 1);
 }
 
+TEST_F(UploadTest, AnImageThatFailedToBuildIsNeverSent) {
+    Sector(2, 6, false);
+    Begin();
+    upload->OnRefresh = [] { return false; };
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Refused);
+    EXPECT_TRUE(Lines(";RCPG(").empty());
+}
+
 TEST_F(UploadTest, NotConnectedIsRefused) {
     Begin();
     link->Disconnect();
-    EXPECT_EQ(upload->Press(SyncUpload::Button::All, 0), SyncUpload::Outcome::Refused);
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Refused);
     EXPECT_EQ(messages.back(), "串口没有连接!");
 }
 
