@@ -69,12 +69,12 @@ std::string Escaped(std::string_view bytes, size_t limit = 200) {
 
 }  // namespace
 
-Result<ModuleFaults> ParseFaults(std::string_view spec) {
+Result<ModuleFaults> ParseFaults(std::string_view list) {
     ModuleFaults f;
-    while (!spec.empty()) {
-        const size_t comma = spec.find(',');
-        std::string_view item = spec.substr(0, comma);
-        spec = comma == std::string_view::npos ? std::string_view{} : spec.substr(comma + 1);
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        std::string_view item = list.substr(0, comma);
+        list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
         if (item.empty()) continue;
         const size_t eq = item.find('=');
         const std::string_view key = item.substr(0, eq);

@@ -35,7 +35,7 @@ struct ModuleFaults {
 };
 // "silent-after=N,garbage=N,drop-ack=N,okok=N,inf-ok,lose-writes,split=MS" (any subset,
 // comma-separated).
-Result<ModuleFaults> ParseFaults(std::string_view spec);
+Result<ModuleFaults> ParseFaults(std::string_view list);
 
 struct VirtualModuleOptions {
     int width = 320;
