@@ -14,6 +14,8 @@
 #include "cli/project_build.h"
 #include "core/tglobal.h"
 #include "flash/trom.h"
+#include "link/device_link.h"
+#include "link/tcomm.h"
 #include "sdcard/card.h"
 #include "sdcard/drives.h"
 #include "sdcard/tsdio.h"
@@ -38,9 +40,21 @@ struct TargetOptions {
 };
 
 void MakeRom(Cli& cli, const RomOptions& o) {
-    if (!o.port.empty())
-        return cli.Fail("--port needs the device link, which this build does not have yet; give --memory 2|4|8|16", 2);
+    if (!o.port.empty() && o.memory) return cli.Fail("give either --port or --memory", 2);
     Tglobal g(cli.Workdir());
+    // With --port the module is asked for its memory size, as the tool page does once connected.
+    TComm comm;
+    DeviceLink link(comm, g.Rom());
+    int connection_state = 0;
+    if (!o.port.empty()) {
+        std::string message;
+        link.OnMessage = [&message](const std::string& text) { message = text; };
+        comm.SetReadIntervalTimeout(3);
+        auto connected = link.ManualConnect(o.port, 115200, "3");
+        if (!connected) return cli.Fail(connected.error());
+        if (!*connected) return cli.Fail(message.empty() ? link_text::kNotFoundOnPort : message, 1);
+        connection_state = link.ConnectionState;
+    }
     // The image copied: the given flash image, else the workspace built as the refresh does.
     auto refresh = [&]() -> Status {
         if (!o.flash.empty()) return g.Rom().LoadFile(o.flash);
@@ -48,7 +62,8 @@ void MakeRom(Cli& cli, const RomOptions& o) {
     };
     sd::Tsdstart page(g.Workdir());
     const std::optional<int> memory = o.memory ? std::optional<int>(o.memory) : std::nullopt;
-    auto message = page.MakeRom(g.Rom(), /*connection_state=*/0, memory, refresh);
+    auto message = page.MakeRom(g.Rom(), connection_state, memory, refresh);
+    if (connection_state) link.Disconnect();
     if (!message) return cli.Fail(message.error());
     std::cout << *message << "\n" << "rom.sbin: " << page.RomStatus() << "\n";
 }

@@ -160,3 +160,28 @@ TEST_F(LinkCli, SearchFindsTheEmulatorAmongTypedPorts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LinkCli, SdUpgradeCopyTakesTheConnectedModulesMemorySize) {
+    Emulator module(dir, {"--memory", "4"});
+    CliRun rom = Quelmo(dir, {"sd", "rom", "--port", module.Path()});
+    EXPECT_EQ(rom.exit_code, 0) << rom.err;
+    EXPECT_EQ(fs::file_size(dir / "sd" / "rom.sbin"), 4u << 20);
+    // The copy is the workspace image built for that size: the placement top of 4 MB, 0x3F0000.
+    std::ifstream in(dir / "sd" / "rom.sbin", std::ios::binary);
+    std::array<unsigned char, 18> config{};
+    in.seekg(4096);
+    in.read(reinterpret_cast<char*>(config.data()), config.size());
+    EXPECT_EQ(config[16], 0x3F);
+    EXPECT_EQ(config[17], 0x00);
+
+    CliRun both = Quelmo(dir, {"sd", "rom", "--port", module.Path(), "--memory", "2"});
+    EXPECT_EQ(both.exit_code, 2);
+    module.Stop();
+    CliRun gone = Quelmo(dir, {"sd", "rom", "--port", module.Path()});
+    EXPECT_NE(gone.exit_code, 0);
+    EXPECT_EQ(fs::file_size(dir / "sd" / "rom.sbin"), 4u << 20);  // the old copy stays
+}
+
+}  // namespace
