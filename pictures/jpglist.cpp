@@ -1,0 +1,150 @@
+#include "pictures/jpglist.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace quelmo {
+
+using namespace pictures;
+
+Tjpglist::Tjpglist(PicLayout layout)
+    : layout_(layout),
+      address_base_(layout == PicLayout::kFlash ? kFlashAddressBase : kSdAddressBase),
+      slots_(kSlots),
+      index_(new uint8_t[kIndexBufferSize]),
+      data_(new uint8_t[kDataBufferSize]) {
+    Reset();
+}
+
+int Tjpglist::Capacity() const { return layout_ == PicLayout::kFlash ? kFlashCapacity : kSlots; }
+
+void Tjpglist::Reset() {
+    loaded_ = 0;
+    position_ = 0;
+    std::memset(index_.get(), 0xFF, kIndexBufferSize);
+    std::memset(data_.get(), 0xFF, kDataBufferSize);
+}
+
+Result<int> Tjpglist::Load(const std::filesystem::path& file) {
+    if (loaded_ >= Capacity())
+        return Error{file.filename().string() + ": the list is full (" + std::to_string(Capacity()) + " pictures)", 1};
+    auto picture = LoadPictureFile(file);
+    if (!picture) return picture.error();
+    PictureSlot& slot = slots_[static_cast<size_t>(loaded_)];
+    slot.file = file;
+    slot.width = picture->width;
+    slot.height = picture->height;
+    slot.thumbnail = MakeThumbnail(*picture);
+    return loaded_++;
+}
+
+void Tjpglist::WriteRecord(int n, int width, int height, uint32_t address) {
+    uint8_t* r = index_.get() + static_cast<size_t>(n) * kRecordSize;
+    r[0] = static_cast<uint8_t>(width >> 8);
+    r[1] = static_cast<uint8_t>(width);
+    r[2] = static_cast<uint8_t>(height >> 8);
+    r[3] = static_cast<uint8_t>(height);
+    if (layout_ == PicLayout::kFlash) {
+        // A zero byte, then the 24-bit flash address, big-endian.
+        r[4] = 0;
+        r[5] = static_cast<uint8_t>(address >> 16);
+        r[6] = static_cast<uint8_t>(address >> 8);
+        r[7] = static_cast<uint8_t>(address);
+    } else {
+        for (int i = 0; i < 4; ++i) r[4 + i] = static_cast<uint8_t>(address >> (8 * i));
+    }
+}
+
+Result<Tjpglist::Added> Tjpglist::Add(int n, int s) {
+    if (n < 0 || n >= kSlots || s < 0 || s >= kSlots) return Added::kNoRoom;
+    const PictureSlot& slot = slots_[static_cast<size_t>(s)];
+    if (slot.width >= kMaxOutputWidth || slot.height >= kMaxOutputHeight) return Added::kTooLarge;
+
+    size_t start = position_;
+    if (layout_ == PicLayout::kSd) start = (start + kSdAlign - 1) / kSdAlign * kSdAlign;
+    // The data buffer holds 16 MB less the last pair; on the flash the data must also end
+    // inside the 16 MB image, which it enters at 0x100000.
+    const size_t limit = layout_ == PicLayout::kFlash ? kFlashImageEnd - kFlashAddressBase : kDataBufferSize - 2;
+
+    // Pixel (x, y) of a W x H picture lies at start + 2 (x H + y).
+    int width = slot.width, height = slot.height;
+    const bool high_first = layout_ == PicLayout::kFlash;
+    uint8_t* data = data_.get();
+    auto fits = [&](int w, int h) {
+        return start + static_cast<size_t>(w) * static_cast<size_t>(h) * 2 <= limit;
+    };
+    auto put_row = [&](int y, const uint8_t* rgb) {
+        uint8_t* out = data + start + static_cast<size_t>(y) * 2;
+        const size_t step = static_cast<size_t>(height) * 2;
+        for (int x = 0; x < width; ++x, rgb += 3, out += step) {
+            uint8_t hi, lo;
+            PixelBytes(rgb, hi, lo);
+            out[0] = high_first ? hi : lo;
+            out[1] = high_first ? lo : hi;
+        }
+    };
+
+    bool too_large = false, no_room = false;
+    if (IsGifName(slot.file)) {
+        auto picture = LoadPictureFile(slot.file);
+        if (!picture) return picture.error();
+        width = picture->width;
+        height = picture->height;
+        too_large = width >= kMaxOutputWidth || height >= kMaxOutputHeight;
+        no_room = !too_large && !fits(width, height);
+        if (!too_large && !no_room)
+            for (int y = 0; y < height; ++y) put_row(y, picture->At(0, y));
+    } else {
+        auto bytes = ReadWholeFile(slot.file);
+        if (!bytes) return bytes.error();
+        JpegSink sink;
+        sink.on_size = [&](int w, int h) {
+            width = w;
+            height = h;
+            too_large = w >= kMaxOutputWidth || h >= kMaxOutputHeight;
+            no_room = !too_large && !fits(w, h);
+            return !too_large && !no_room;
+        };
+        sink.on_row = put_row;
+        if (auto st = DecodeJpeg(*bytes, sink); !st) return Error{slot.file.string() + ": " + st.error().message, 2};
+    }
+    if (too_large) return Added::kTooLarge;
+    if (no_room) return Added::kNoRoom;
+    WriteRecord(n, width, height, address_base_ + static_cast<uint32_t>(start));
+    position_ = start + static_cast<size_t>(width) * static_cast<size_t>(height) * 2;
+    return Added::kWritten;
+}
+
+Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, size_t size) {
+    std::filesystem::path temp = target;
+    temp += ".part";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return Error{"cannot write " + target.string(), 1};
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            std::filesystem::remove(temp, ec);
+            return Error{"cannot write " + target.string(), 1};
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, target, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        return Error{"cannot write " + target.string() + ": " + ec.message(), 1};
+    }
+    return {};
+}
+
+Status Tjpglist::WriteFiles(const std::filesystem::path& folder) const {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (auto s = WriteFileWhole(folder / "pic.sbin", data_.get(), position_); !s) return s;
+    return WriteFileWhole(folder / "pic.idx", index_.get(), kIndexFileSize);
+}
+
+}  // namespace quelmo
