@@ -75,7 +75,7 @@ void FillPalette(GifFrame& f, const ColorMapObject* map) {
 Result<Picture> NewStrip(const GifAnimation& gif) {
     if (gif.frames.empty()) return Error{"GIF without frames", 2};
     const int64_t width = static_cast<int64_t>(gif.width) * static_cast<int64_t>(gif.frames.size());
-    if (width * gif.height > kMaxDecodePixels || width > INT32_MAX)
+    if (StripPixels(gif) > kMaxDecodePixels)
         return Error{"GIF strip too large (" + std::to_string(width) + " x " + std::to_string(gif.height) + ")", 2};
     Picture strip;
     strip.Resize(static_cast<int>(width), gif.height, kBackdrop);
@@ -83,6 +83,10 @@ Result<Picture> NewStrip(const GifAnimation& gif) {
 }
 
 }  // namespace
+
+int64_t StripPixels(const GifAnimation& gif) {
+    return static_cast<int64_t>(gif.width) * static_cast<int64_t>(gif.frames.size()) * gif.height;
+}
 
 Result<GifAnimation> DecodeGif(const std::string& bytes) {
     Reader reader{&bytes};
@@ -97,7 +101,11 @@ Result<GifAnimation> DecodeGif(const std::string& bytes) {
     int64_t total_pixels = 0;
     for (;;) {
         GifRecordType type;
-        if (DGifGetRecordType(gif, &type) == GIF_ERROR) return GifError(gif->Error);
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR) {
+            // Many GIFs end after their last frame without the trailer byte; they are whole.
+            if (gif->Error == D_GIF_ERR_READ_FAILED && reader.pos == bytes.size() && !anim.frames.empty()) break;
+            return GifError(gif->Error);
+        }
         if (type == TERMINATE_RECORD_TYPE) break;
         if (type == EXTENSION_RECORD_TYPE) {
             int code = 0;

@@ -73,11 +73,11 @@ Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     const int width = static_cast<int>(cinfo.image_width), height = static_cast<int>(cinfo.image_height);
-    if (static_cast<int64_t>(width) * height > kMaxDecodePixels) {
+    if (sink.on_size && !sink.on_size(width, height)) refused = true;
+    if (!refused && static_cast<int64_t>(width) * height > kMaxDecodePixels) {
         jpeg_destroy_decompress(&cinfo);
         return Error{"picture too large to decode (" + std::to_string(width) + " x " + std::to_string(height) + ")", 2};
     }
-    if (sink.on_size && !sink.on_size(width, height)) refused = true;
     if (!refused) {
         jpeg_start_decompress(&cinfo);
         row.resize(static_cast<size_t>(width) * cinfo.output_components);

@@ -1,5 +1,6 @@
 #include "pictures/jpglist.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -29,14 +30,51 @@ void Tjpglist::Reset() {
 Result<int> Tjpglist::Load(const std::filesystem::path& file) {
     if (loaded_ >= Capacity())
         return Error{file.filename().string() + ": the list is full (" + std::to_string(Capacity()) + " pictures)", 1};
-    auto picture = LoadPictureFile(file);
-    if (!picture) return picture.error();
-    PictureSlot& slot = slots_[static_cast<size_t>(loaded_)];
-    slot.file = file;
-    slot.width = picture->width;
-    slot.height = picture->height;
-    slot.thumbnail = MakeThumbnail(*picture);
+    auto slot = ReadForList(file);
+    if (!slot) return slot.error();
+    slots_[static_cast<size_t>(loaded_)] = std::move(*slot);
     return loaded_++;
+}
+
+Result<PictureSlot> Tjpglist::ReadForList(const std::filesystem::path& file) {
+    // A picture too large to hold in memory is far too large for the module: the list keeps its
+    // size and a blank thumbnail, and Make leaves it out.
+    PictureSlot slot{file, 0, 0, {}};
+    auto bytes = ReadWholeFile(file);
+    if (!bytes) return bytes.error();
+    Picture picture;
+    bool whole = true;
+    if (IsGifName(file)) {
+        auto gif = DecodeGif(*bytes);
+        if (!gif) return Error{file.string() + ": " + gif.error().message, 2};
+        if (gif->frames.empty()) return Error{file.string() + ": GIF without frames", 2};
+        slot.width = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(gif->width) * gif->frames.size(), INT32_MAX));
+        slot.height = gif->height;
+        whole = StripPixels(*gif) <= kMaxDecodePixels;
+        if (whole) {
+            auto strip = StripOverFirst(*gif);
+            if (!strip) return Error{file.string() + ": " + strip.error().message, 2};
+            picture = std::move(*strip);
+        }
+    } else {
+        JpegSink sink;
+        sink.on_size = [&](int w, int h) {
+            slot.width = w;
+            slot.height = h;
+            whole = static_cast<int64_t>(w) * h <= kMaxDecodePixels;
+            if (whole) picture.Resize(w, h, 0);
+            return whole;
+        };
+        sink.on_row = [&](int y, const uint8_t* rgb) {
+            std::memcpy(picture.At(0, y), rgb, static_cast<size_t>(picture.width) * 3);
+        };
+        if (auto s = DecodeJpeg(*bytes, sink); !s) return Error{file.string() + ": " + s.error().message, 2};
+    }
+    if (whole)
+        slot.thumbnail = MakeThumbnail(picture);
+    else
+        slot.thumbnail.Resize(kThumbSize, kThumbSize, 0xFF);
+    return slot;
 }
 
 void Tjpglist::WriteRecord(int n, int width, int height, uint32_t address) {

@@ -93,6 +93,7 @@ public:
     Status WriteFiles(const std::filesystem::path& folder) const;
 
 private:
+    static Result<PictureSlot> ReadForList(const std::filesystem::path& file);
     void WriteRecord(int n, int width, int height, uint32_t address);
 
     PicLayout layout_;

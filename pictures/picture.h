@@ -37,7 +37,8 @@ inline constexpr uint8_t kBackdrop = 0xFF;
 Result<std::string> ReadWholeFile(const std::filesystem::path& file);
 
 // JPEG: the size, then the pixels one row at a time (R, G, B per pixel, top row first).
-// `on_size` may refuse the picture by returning false.
+// `on_size` may refuse the picture by returning false: the decoding then ends without error.
+// Pictures of more than kMaxDecodePixels that are not refused are an error.
 struct JpegSink {
     std::function<bool(int width, int height)> on_size;
     std::function<void(int y, const uint8_t* rgb)> on_row;
@@ -71,6 +72,8 @@ void DrawFrame(Picture& target, const GifFrame& frame, int x, int y);
 // The picture list's strip: W x F wide, cell i = frame 0 at (i x W, 0), then frame i at its own
 // left and top inside the cell. Each frame lies over frame 0 only.
 Result<Picture> StripOverFirst(const GifAnimation& gif);
+// The strip's size: W x F by H.
+int64_t StripPixels(const GifAnimation& gif);
 // The converter's strip: cell i shows frames 0..i, each drawn over everything before it.
 Result<Picture> StripCumulative(const GifAnimation& gif);
 

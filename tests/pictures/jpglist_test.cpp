@@ -116,6 +116,26 @@ TEST(PictureFiles, OversizedPicturesAreLeftOutAndTheNextFollowsOn) {
     }
 }
 
+TEST(PictureFiles, PicturesTooLargeToHoldAreListedAndLeftOut) {
+    // A JPEG whose frame header claims 65000 x 65000: no pixel memory is taken for it.
+    Workdir w;
+    WriteJpeg(w.Flash() / "1.jpg", Solid(16, 16, 0, 0, 0));
+    std::string bytes = ReadFile(w.Flash() / "1.jpg");
+    const size_t sof = bytes.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");
+    std::ofstream(w.Flash() / "1.jpg", std::ios::binary) << bytes;
+    WriteJpeg(w.Flash() / "2.jpg", Solid(1, 1, 0, 0, 0));
+    auto list = PictureList::ForFlash(w.dir.path);
+    ASSERT_TRUE(list.Reflash().ok());
+    const PictureSlot& slot = list.Builder().Slot(list.Items()[0].slot);
+    EXPECT_EQ(slot.width, 65000);
+    EXPECT_EQ(slot.thumbnail.width, 160);
+    MakeOk(list);
+    EXPECT_EQ(Record(ReadFile(w.dir.path / "temp" / "pic.idx"), 1), kEmpty);
+    EXPECT_EQ(ReadFile(w.dir.path / "temp" / "pic.sbin").size(), 2u);
+}
+
 TEST(PictureList, ReflashOrder) {
     Workdir w;
     const std::vector<uint8_t> pal{0, 0, 0, 255, 255, 255};
