@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sys/wait.h>
 
 #include "support/picture_files.h"
 
@@ -11,117 +9,92 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-// The text in single quotes for the shell.
-std::string Quote(const std::string& text) {
-    std::string q;
-    q.push_back('\'');
-    q.append(text);
-    q.push_back('\'');
-    return q;
-}
-
-// Runs quelmo with the arguments (already quoted for the shell) in the working folder.
-CliRun Quelmo(const fs::path& workdir, const std::string& args) {
-    const fs::path err_file = workdir / "stderr.txt";
-    std::string command = Quote(QUELMO_CLI_PATH);
-    command.append(" --workdir ").append(Quote(workdir.string())).append(" ").append(args);
-    command.append(" 2>").append(Quote(err_file.string()));
-    CliRun r;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int status = pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = ReadFile(err_file);
-    return r;
+// Runs quelmo in the working folder with the arguments.
+CliRun Quelmo(const fs::path& workdir, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--workdir", workdir.string()});
+    return RunQuelmo(args);
 }
 
 const std::vector<uint8_t> kPalette{0, 0, 0, 255, 255, 255};
 
 TEST(PicturesCommand, ListSortAndMake) {
     TempDir dir;
-    const fs::path pic = dir.path / "temp" / "pic";
+    const fs::path pic = dir.path() / "temp" / "pic";
     fs::create_directories(pic);
     WriteJpeg(pic / "zz.jpg", Solid(320, 240, 255, 255, 255));
     WriteGif(pic / "3.gif", 2, 1, kPalette, {SolidFrame(0, 0, 2, 1, 1), SolidFrame(0, 0, 1, 1, 0)});
 
-    CliRun list = Quelmo(dir.path, "pictures list");
-    EXPECT_EQ(list.code, 0) << list.err;
+    CliRun list = Quelmo(dir.path(), {"pictures", "list"});
+    EXPECT_EQ(list.exit_code, 0) << list.err;
     EXPECT_EQ(list.out, "1  4x1  3.gif\n2  320x240  zz.jpg\n");
 
-    CliRun sort = Quelmo(dir.path, "pictures sort");
-    EXPECT_EQ(sort.code, 0) << sort.err;
+    CliRun sort = Quelmo(dir.path(), {"pictures", "sort"});
+    EXPECT_EQ(sort.exit_code, 0) << sort.err;
     EXPECT_EQ(sort.out, "1  4x1  1.gif\n2  320x240  2.jpg\n");
     EXPECT_TRUE(fs::exists(pic / "1.gif"));
     EXPECT_TRUE(fs::exists(pic / "2.jpg"));
 
-    CliRun make = Quelmo(dir.path, "pictures make");
-    EXPECT_EQ(make.code, 0) << make.err;
+    CliRun make = Quelmo(dir.path(), {"pictures", "make"});
+    EXPECT_EQ(make.exit_code, 0) << make.err;
     EXPECT_EQ(make.out, "生成完成!\n");
     EXPECT_NE(make.err.find("100%"), std::string::npos);
-    EXPECT_EQ(fs::file_size(dir.path / "temp" / "pic.sbin"), 8u + 153600u);
-    const std::string idx = ReadFile(dir.path / "temp" / "pic.idx");
+    EXPECT_EQ(fs::file_size(dir.path() / "temp" / "pic.sbin"), 8u + 153600u);
+    const std::string idx = ReadFile(dir.path() / "temp" / "pic.idx");
     EXPECT_EQ(idx.substr(16, 8), std::string("\x01\x40\x00\xF0\x00\x10\x00\x08", 8));
 }
 
 TEST(PicturesCommand, SdListMakesItsOwnFiles) {
     TempDir dir;
-    fs::create_directories(dir.path / "sd" / "pic");
-    WriteJpeg(dir.path / "sd" / "pic" / "1.jpg", Solid(2, 2, 0, 0, 0));
-    CliRun make = Quelmo(dir.path, "pictures make --sd");
-    EXPECT_EQ(make.code, 0) << make.err;
+    fs::create_directories(dir.path() / "sd" / "pic");
+    WriteJpeg(dir.path() / "sd" / "pic" / "1.jpg", Solid(2, 2, 0, 0, 0));
+    CliRun make = Quelmo(dir.path(), {"pictures", "make", "--sd"});
+    EXPECT_EQ(make.exit_code, 0) << make.err;
     EXPECT_EQ(make.out, "图片生成完成!\n");
-    EXPECT_EQ(fs::file_size(dir.path / "sd" / "pic.sbin"), 8u);
-    EXPECT_FALSE(fs::exists(dir.path / "temp" / "pic.sbin"));
+    EXPECT_EQ(fs::file_size(dir.path() / "sd" / "pic.sbin"), 8u);
+    EXPECT_FALSE(fs::exists(dir.path() / "temp" / "pic.sbin"));
 }
 
 TEST(PicturesCommand, DamagedPictureStopsWithItsName) {
     TempDir dir;
-    const fs::path pic = dir.path / "temp" / "pic";
+    const fs::path pic = dir.path() / "temp" / "pic";
     fs::create_directories(pic);
     WriteJpeg(pic / "1.jpg", Solid(16, 16, 1, 2, 3));
     std::ofstream(pic / "2.gif", std::ios::binary) << "GIF89a\x10\x00";
-    CliRun make = Quelmo(dir.path, "pictures make");
-    EXPECT_EQ(make.code, 2);
+    CliRun make = Quelmo(dir.path(), {"pictures", "make"});
+    EXPECT_EQ(make.exit_code, 2);
     EXPECT_NE(make.err.find("2.gif"), std::string::npos) << make.err;
-    EXPECT_FALSE(fs::exists(dir.path / "temp" / "pic.sbin"));
-    CliRun list = Quelmo(dir.path, "pictures list");
-    EXPECT_EQ(list.code, 2);
+    EXPECT_FALSE(fs::exists(dir.path() / "temp" / "pic.sbin"));
+    CliRun list = Quelmo(dir.path(), {"pictures", "list"});
+    EXPECT_EQ(list.exit_code, 2);
     EXPECT_EQ(list.out, "1  16x16  1.jpg\n");
 }
 
 TEST(Gif2JpgCommand, WritesTheStripAndAsksBeforeReplacing) {
     TempDir dir;
-    WriteGif(dir.path / "a.gif", 32, 32, kPalette,
+    WriteGif(dir.path() / "a.gif", 32, 32, kPalette,
              {SolidFrame(0, 0, 32, 32, 0), SolidFrame(8, 8, 16, 16, 1), SolidFrame(8, 8, 16, 16, 0)});
-    const std::string gif = Quote((dir.path / "a.gif").string());
-    const fs::path target = dir.path / "temp" / "pic" / "a.jpg";
+    const std::string gif = (dir.path() / "a.gif").string();
+    const fs::path target = dir.path() / "temp" / "pic" / "a.jpg";
 
-    CliRun first = Quelmo(dir.path, "gif2jpg " + gif);
-    EXPECT_EQ(first.code, 0) << first.err;
+    CliRun first = Quelmo(dir.path(), {"gif2jpg", gif});
+    EXPECT_EQ(first.exit_code, 0) << first.err;
     auto strip = pictures::DecodeJpeg(ReadFile(target));
     ASSERT_TRUE(strip.ok());
     EXPECT_EQ(strip->width, 96);
     EXPECT_EQ(strip->height, 32);
 
     std::ofstream(target, std::ios::binary) << "mine";
-    CliRun again = Quelmo(dir.path, "gif2jpg " + gif);
-    EXPECT_EQ(again.code, 1);
+    CliRun again = Quelmo(dir.path(), {"gif2jpg", gif});
+    EXPECT_EQ(again.exit_code, 1);
     EXPECT_EQ(again.out, "已经发现:a.jpg 文件存在，是否覆盖？\n");
     EXPECT_EQ(ReadFile(target), "mine");
 
-    CliRun yes = Quelmo(dir.path, "gif2jpg --yes " + gif);
-    EXPECT_EQ(yes.code, 0) << yes.err;
+    CliRun yes = Quelmo(dir.path(), {"gif2jpg", "--yes", gif});
+    EXPECT_EQ(yes.exit_code, 0) << yes.err;
     EXPECT_NE(ReadFile(target), "mine");
 
-    CliRun missing = Quelmo(dir.path, "gif2jpg " + Quote((dir.path / "none.gif").string()));
-    EXPECT_EQ(missing.code, 2);
+    CliRun missing = Quelmo(dir.path(), {"gif2jpg", (dir.path() / "none.gif").string()});
+    EXPECT_EQ(missing.exit_code, 2);
     EXPECT_NE(missing.err.find("none.gif"), std::string::npos);
 }
 

@@ -28,8 +28,8 @@ char ColourAt(const Picture& p, int x, int y) {
 
 TEST(GifStrip, FramesLieOverEverythingBeforeThem) {
     TempDir dir;
-    WritePatches(dir.path / "anim.gif");
-    auto converted = pictures::ConvertGif(dir.path / "anim.gif");
+    WritePatches(dir.path() / "anim.gif");
+    auto converted = pictures::ConvertGif(dir.path() / "anim.gif");
     ASSERT_TRUE(converted.ok()) << converted.error().message;
     const Picture& s = converted->strip;
     ASSERT_EQ(s.width, 96);
@@ -46,7 +46,7 @@ TEST(GifStrip, FramesLieOverEverythingBeforeThem) {
     EXPECT_EQ(ColourAt(s, 64 + 24, 8), 'r');
 
     // The picture list lays each frame over frame 0 only: its third cell has no green.
-    auto list_strip = pictures::LoadPictureFile(dir.path / "anim.gif");
+    auto list_strip = pictures::LoadPictureFile(dir.path() / "anim.gif");
     ASSERT_TRUE(list_strip.ok());
     EXPECT_EQ(ColourAt(*list_strip, 32 + 8, 8), 'g');
     EXPECT_EQ(ColourAt(*list_strip, 64 + 8, 8), 'r');
@@ -55,13 +55,13 @@ TEST(GifStrip, FramesLieOverEverythingBeforeThem) {
 
 TEST(GifStrip, SavedAsJpegUnderTheBaseName) {
     TempDir dir;
-    WritePatches(dir.path / "a.gif");
-    WriteGif(dir.path / "one.gif", 20, 10, kPalette, {SolidFrame(0, 0, 20, 10, 2)});
+    WritePatches(dir.path() / "a.gif");
+    WriteGif(dir.path() / "one.gif", 20, 10, kPalette, {SolidFrame(0, 0, 20, 10, 2)});
     for (const char* name : {"a", "one"}) {
-        auto converted = pictures::ConvertGif(dir.path / (std::string(name) + ".gif"));
+        auto converted = pictures::ConvertGif(dir.path() / (std::string(name) + ".gif"));
         ASSERT_TRUE(converted.ok());
-        const fs::path target = pictures::StripTarget(dir.path, converted->base_name);
-        EXPECT_EQ(target, dir.path / "temp" / "pic" / (std::string(name) + ".jpg"));
+        const fs::path target = pictures::StripTarget(dir.path(), converted->base_name);
+        EXPECT_EQ(target, dir.path() / "temp" / "pic" / (std::string(name) + ".jpg"));
         ASSERT_TRUE(pictures::SaveStrip(*converted, target).ok());
         auto back = pictures::DecodeJpeg(ReadFile(target));
         ASSERT_TRUE(back.ok());

@@ -25,8 +25,8 @@ struct Workdir {
         fs::create_directories(Flash());
         fs::create_directories(Sd());
     }
-    fs::path Flash() const { return dir.path / "temp" / "pic"; }
-    fs::path Sd() const { return dir.path / "sd" / "pic"; }
+    fs::path Flash() const { return dir.path() / "temp" / "pic"; }
+    fs::path Sd() const { return dir.path() / "sd" / "pic"; }
     TempDir dir;
 };
 
@@ -46,25 +46,25 @@ TEST(PictureFiles, LonelyWhitePictureInBothLayouts) {
     WriteJpeg(w.Flash() / "1.jpg", Solid(320, 240, 255, 255, 255));
     WriteJpeg(w.Sd() / "1.jpg", Solid(320, 240, 255, 255, 255));
 
-    auto flash = PictureList::ForFlash(w.dir.path);
+    auto flash = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(flash.Reflash().ok());
     MakeOk(flash);
-    const std::string idx = ReadFile(w.dir.path / "temp" / "pic.idx");
+    const std::string idx = ReadFile(w.dir.path() / "temp" / "pic.idx");
     ASSERT_EQ(idx.size(), 4096u);
     EXPECT_EQ(Record(idx, 0), kEmpty);
     EXPECT_EQ(Record(idx, 1), Bytes({0x01, 0x40, 0x00, 0xF0, 0x00, 0x10, 0x00, 0x00}));
     for (int n = 2; n < 512; ++n) ASSERT_EQ(Record(idx, n), kEmpty) << n;
-    const std::string sbin = ReadFile(w.dir.path / "temp" / "pic.sbin");
+    const std::string sbin = ReadFile(w.dir.path() / "temp" / "pic.sbin");
     ASSERT_EQ(sbin.size(), 153600u);
     for (size_t i = 0; i < sbin.size(); i += 2) ASSERT_EQ(sbin.substr(i, 2), "\xF7\xDE") << i;
 
-    auto sd = PictureList::ForSdCard(w.dir.path);
+    auto sd = PictureList::ForSdCard(w.dir.path());
     ASSERT_TRUE(sd.Reflash().ok());
     MakeOk(sd);
-    const std::string sd_idx = ReadFile(w.dir.path / "sd" / "pic.idx");
+    const std::string sd_idx = ReadFile(w.dir.path() / "sd" / "pic.idx");
     EXPECT_EQ(Record(sd_idx, 0), Bytes({0x01, 0x40, 0x00, 0xF0, 0x00, 0x20, 0x00, 0x00}));
     EXPECT_EQ(Record(sd_idx, 1), kEmpty);
-    const std::string sd_sbin = ReadFile(w.dir.path / "sd" / "pic.sbin");
+    const std::string sd_sbin = ReadFile(w.dir.path() / "sd" / "pic.sbin");
     ASSERT_EQ(sd_sbin.size(), 153600u);
     for (size_t i = 0; i < sd_sbin.size(); i += 2) ASSERT_EQ(sd_sbin.substr(i, 2), "\xDE\xF7") << i;
 }
@@ -74,23 +74,23 @@ TEST(PictureFiles, PixelsGoColumnByColumnAsRgb565) {
     Workdir w;
     WriteGif(w.Flash() / "1.gif", 2, 2, {255, 0, 0, 0, 255, 0, 0, 0, 255, 0x84, 0x88, 0x8C},
              {TestGifFrame{0, 0, 2, 2, {0, 1, 2, 3}}});
-    auto list = PictureList::ForFlash(w.dir.path);
+    auto list = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(list.Reflash().ok());
     MakeOk(list);
     // Column 0: red F8 00, blue 00 1F; column 1: green 07 E0, grey 84 51.
-    EXPECT_EQ(ReadFile(w.dir.path / "temp" / "pic.sbin"), Bytes({0xF8, 0x00, 0x00, 0x1F, 0x07, 0xE0, 0x84, 0x51}));
+    EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin"), Bytes({0xF8, 0x00, 0x00, 0x1F, 0x07, 0xE0, 0x84, 0x51}));
 }
 
 TEST(PictureFiles, SdPicturesStartOn512ByteBoundaries) {
     Workdir w;
     WriteJpeg(w.Sd() / "1.jpg", Solid(10, 10, 0, 0, 0));
     WriteJpeg(w.Sd() / "2.jpg", Solid(1, 1, 0, 0, 0));
-    auto sd = PictureList::ForSdCard(w.dir.path);
+    auto sd = PictureList::ForSdCard(w.dir.path());
     ASSERT_TRUE(sd.Reflash().ok());
     MakeOk(sd);
-    const std::string idx = ReadFile(w.dir.path / "sd" / "pic.idx");
+    const std::string idx = ReadFile(w.dir.path() / "sd" / "pic.idx");
     EXPECT_EQ(Record(idx, 1), Bytes({0x00, 0x01, 0x00, 0x01, 0x00, 0x22, 0x00, 0x00}));  // 8704
-    const std::string sbin = ReadFile(w.dir.path / "sd" / "pic.sbin");
+    const std::string sbin = ReadFile(w.dir.path() / "sd" / "pic.sbin");
     ASSERT_EQ(sbin.size(), 514u);
     EXPECT_EQ(sbin.substr(200, 312), std::string(312, '\xFF'));
     EXPECT_EQ(sbin.substr(512), Bytes({0x00, 0x00}));
@@ -103,16 +103,16 @@ TEST(PictureFiles, OversizedPicturesAreLeftOutAndTheNextFollowsOn) {
         Workdir w;
         WriteGif(w.Flash() / "1.gif", c.w, c.h, {10, 20, 30, 40, 50, 60}, {SolidFrame(0, 0, c.w, c.h, 0)});
         WriteGif(w.Flash() / "2.gif", 1, 1, {10, 20, 30, 40, 50, 60}, {SolidFrame(0, 0, 1, 1, 0)});
-        auto list = PictureList::ForFlash(w.dir.path);
+        auto list = PictureList::ForFlash(w.dir.path());
         ASSERT_TRUE(list.Reflash().ok());
         MakeOk(list);
-        const std::string idx = ReadFile(w.dir.path / "temp" / "pic.idx");
+        const std::string idx = ReadFile(w.dir.path() / "temp" / "pic.idx");
         const size_t first = c.written ? static_cast<size_t>(c.w) * c.h * 2 : 0;
         EXPECT_EQ(Record(idx, 1) == kEmpty, !c.written) << c.w << "x" << c.h;
         const uint32_t address = 0x100000 + static_cast<uint32_t>(first);
         EXPECT_EQ(Record(idx, 2), Bytes({0, 1, 0, 1, 0, static_cast<int>(address >> 16 & 0xFF),
                                          static_cast<int>(address >> 8 & 0xFF), static_cast<int>(address & 0xFF)}));
-        EXPECT_EQ(ReadFile(w.dir.path / "temp" / "pic.sbin").size(), first + 2);
+        EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin").size(), first + 2);
     }
 }
 
@@ -126,14 +126,14 @@ TEST(PictureFiles, PicturesTooLargeToHoldAreListedAndLeftOut) {
     bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");
     std::ofstream(w.Flash() / "1.jpg", std::ios::binary) << bytes;
     WriteJpeg(w.Flash() / "2.jpg", Solid(1, 1, 0, 0, 0));
-    auto list = PictureList::ForFlash(w.dir.path);
+    auto list = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(list.Reflash().ok());
     const PictureSlot& slot = list.Builder().Slot(list.Items()[0].slot);
     EXPECT_EQ(slot.width, 65000);
     EXPECT_EQ(slot.thumbnail.width, 160);
     MakeOk(list);
-    EXPECT_EQ(Record(ReadFile(w.dir.path / "temp" / "pic.idx"), 1), kEmpty);
-    EXPECT_EQ(ReadFile(w.dir.path / "temp" / "pic.sbin").size(), 2u);
+    EXPECT_EQ(Record(ReadFile(w.dir.path() / "temp" / "pic.idx"), 1), kEmpty);
+    EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin").size(), 2u);
 }
 
 TEST(PictureList, ReflashOrder) {
@@ -145,7 +145,7 @@ TEST(PictureList, ReflashOrder) {
     fs::create_directories(w.Flash() / "3.jpg");  // a folder is no picture
     std::ofstream(w.Flash() / "notes.txt") << "x";
 
-    auto flash = PictureList::ForFlash(w.dir.path);
+    auto flash = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(flash.Reflash().ok());
     EXPECT_EQ(Names(flash), (std::vector<std::string>{"1.jpg", "1.gif", "2.jpg", "512.jpg", "a.gif", "05.jpg",
                                                       "b.jpg", "c.JPEG"}));
@@ -154,7 +154,7 @@ TEST(PictureList, ReflashOrder) {
 
     for (const char* name : {"1.gif", "a.gif"}) fs::rename(w.Flash() / name, w.Sd() / name);
     for (const char* name : {"b.jpg", "2.jpg"}) fs::copy(w.Flash() / name, w.Sd() / name);
-    auto sd = PictureList::ForSdCard(w.dir.path);
+    auto sd = PictureList::ForSdCard(w.dir.path());
     ASSERT_TRUE(sd.Reflash().ok());
     EXPECT_EQ(Names(sd), (std::vector<std::string>{"2.jpg", "b.jpg"}));  // no GIF on the card
     EXPECT_EQ(sd.ItemText(0), "1024(2.jpg)");
@@ -168,7 +168,7 @@ TEST(PictureList, SortNamesFilesAfterTheirPositionsAndKeepsTheOrder) {
     WriteGif(w.Flash() / "2.gif", 4, 1, pal, {SolidFrame(0, 0, 4, 1, 0)});
     WriteGif(w.Flash() / "zebra.gif", 5, 1, pal, {SolidFrame(0, 0, 5, 1, 0)});
     WriteJpeg(w.Flash() / "apple.jpeg", Solid(6, 1, 0, 0, 0));
-    auto list = PictureList::ForFlash(w.dir.path);
+    auto list = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(list.Reflash().ok());
     ASSERT_TRUE(list.SortFileName().ok());
     EXPECT_EQ(Names(list), (std::vector<std::string>{"1.jpg", "2.gif", "3.gif", "4.jpg"}));
@@ -180,7 +180,7 @@ TEST(PictureList, SortNamesFilesAfterTheirPositionsAndKeepsTheOrder) {
 TEST(PictureList, SortRefusesWhenAFileOutsideTheListIsInTheWay) {
     Workdir w;
     WriteJpeg(w.Flash() / "b.jpg", Solid(1, 1, 0, 0, 0));
-    auto list = PictureList::ForFlash(w.dir.path);
+    auto list = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(list.Reflash().ok());
     std::ofstream(w.Flash() / "_@1.jpg") << "left from an earlier sort";
     EXPECT_FALSE(list.SortFileName().ok());
@@ -196,7 +196,7 @@ TEST(PictureList, CapacityOfBothLists) {
         WriteGif(w.Flash() / (std::to_string(n) + ".gif"), 1, 1, {0, 0, 0, 9, 9, 9}, {SolidFrame(0, 0, 1, 1, 1)});
         WriteJpeg(w.Sd() / (std::to_string(1000 + n) + "x.jpg"), Solid(1, 1, 0, 0, 0));
     }
-    auto flash = PictureList::ForFlash(w.dir.path);
+    auto flash = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(flash.Reflash().ok());
     ASSERT_EQ(flash.Items().size(), 513u);
     EXPECT_EQ(flash.Items()[510].slot, 510);
@@ -204,16 +204,16 @@ TEST(PictureList, CapacityOfBothLists) {
     EXPECT_EQ(flash.Items()[512].name, "513.gif");
     EXPECT_EQ(flash.Items()[512].slot, -1);
     MakeOk(flash);
-    EXPECT_EQ(ReadFile(w.dir.path / "temp" / "pic.sbin").size(), 511u * 2);
-    EXPECT_NE(Record(ReadFile(w.dir.path / "temp" / "pic.idx"), 511), kEmpty);
+    EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin").size(), 511u * 2);
+    EXPECT_NE(Record(ReadFile(w.dir.path() / "temp" / "pic.idx"), 511), kEmpty);
 
-    auto sd = PictureList::ForSdCard(w.dir.path);
+    auto sd = PictureList::ForSdCard(w.dir.path());
     ASSERT_TRUE(sd.Reflash().ok());
     ASSERT_EQ(sd.Items().size(), 513u);
     EXPECT_EQ(sd.Items()[511].slot, 511);
     EXPECT_EQ(sd.Items()[512].slot, -1);
     MakeOk(sd);
-    EXPECT_EQ(ReadFile(w.dir.path / "sd" / "pic.sbin").size(), 511u * 512 + 2);
+    EXPECT_EQ(ReadFile(w.dir.path() / "sd" / "pic.sbin").size(), 511u * 512 + 2);
 }
 
 TEST(PictureList, UndecodableFileEndsTheReflashAndNamesTheFile) {
@@ -223,7 +223,7 @@ TEST(PictureList, UndecodableFileEndsTheReflashAndNamesTheFile) {
     const std::string whole = ReadFile(w.Flash() / "2.jpg");
     std::ofstream(w.Flash() / "2.jpg", std::ios::binary) << whole.substr(0, whole.size() / 2);
     std::ofstream(w.Flash() / "3.gif", std::ios::binary) << "GIF89a";
-    auto list = PictureList::ForFlash(w.dir.path);
+    auto list = PictureList::ForFlash(w.dir.path());
     const Status s = list.Reflash();
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.error().message.find("2.jpg"), std::string::npos) << s.error().message;

@@ -52,7 +52,7 @@ TEST(ShippedPictures, CutShortOrDamagedFilesFailWithTheirName) {
     TempDir dir;
     for (const fs::path& file : ShippedPictures()) {
         const std::string bytes = ReadFile(file);
-        const fs::path cut = dir.path / file.filename();
+        const fs::path cut = dir.path() / file.filename();
         std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() * 2 / 3);
         auto picture = pictures::LoadPictureFile(cut);
         ASSERT_FALSE(picture.ok()) << file;

@@ -3,10 +3,8 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace quelmo::test {
 
@@ -58,19 +56,6 @@ void WriteGif(const std::filesystem::path& file, int width, int height, const st
         }
     }
     ASSERT_EQ(EGifSpew(gif), GIF_OK);
-}
-
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    path = std::filesystem::temp_directory_path() /
-           ("quelmo-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
 }
 
 std::string ReadFile(const std::filesystem::path& file) {

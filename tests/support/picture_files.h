@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pictures/picture.h"
+#include "support/cli.h"
 
 namespace quelmo::test {
 
@@ -26,13 +27,6 @@ void WriteGif(const std::filesystem::path& file, int width, int height, const st
               const std::vector<TestGifFrame>& frames);
 // A frame of one index.
 TestGifFrame SolidFrame(int left, int top, int width, int height, uint8_t index);
-
-// A fresh empty folder under the system's temporary folder, removed by the destructor.
-struct TempDir {
-    TempDir();
-    ~TempDir();
-    std::filesystem::path path;
-};
 
 std::string ReadFile(const std::filesystem::path& file);
 
