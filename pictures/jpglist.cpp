@@ -9,12 +9,50 @@ namespace quelmo {
 
 using namespace pictures;
 
+namespace {
+
+// RGB565 of a row of 24-bit pixels: (R & F8) << 8 | (G & FC) << 3 | B >> 3.
+void PackRow(const uint8_t* rgb, uint16_t* out, int width) {
+    for (int x = 0; x < width; ++x, rgb += 3)
+        out[x] = static_cast<uint16_t>((rgb[0] & 0xF8) << 8 | (rgb[1] & 0xFC) << 3 | rgb[2] >> 3);
+}
+
+// The two bytes of an RGB565 value in the layout's order, as they lie in memory, with FF high
+// bytes made F7 and FF low bytes DE (see PixelBytes).
+template <bool HighFirst>
+uint16_t StoredPair(uint16_t v) {
+    uint8_t hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
+    hi = static_cast<uint8_t>(hi - (hi == 0xFF ? 0x08 : 0));
+    lo = static_cast<uint8_t>(lo - (lo == 0xFF ? 0x21 : 0));
+    const uint8_t bytes[2] = {HighFirst ? hi : lo, HighFirst ? lo : hi};
+    uint16_t pair;
+    std::memcpy(&pair, bytes, 2);
+    return pair;
+}
+
+// Turns a row-major W x H picture into columns at `out`: pixel (x, y) goes to out[x H + y]. Bands
+// of 32 columns keep both sides of the copy in cache.
+template <bool HighFirst>
+void RowsToColumns(const uint16_t* rows, uint16_t* out, int width, int height) {
+    constexpr int kBand = 32;
+    for (int x0 = 0; x0 < width; x0 += kBand) {
+        const int x1 = std::min(x0 + kBand, width);
+        for (int y = 0; y < height; ++y) {
+            const uint16_t* row = rows + static_cast<size_t>(y) * width;
+            for (int x = x0; x < x1; ++x) out[static_cast<size_t>(x) * height + y] = StoredPair<HighFirst>(row[x]);
+        }
+    }
+}
+
+}  // namespace
+
 Tjpglist::Tjpglist(PicLayout layout)
     : layout_(layout),
       address_base_(layout == PicLayout::kFlash ? kFlashAddressBase : kSdAddressBase),
       slots_(kSlots),
       index_(new uint8_t[kIndexBufferSize]),
       data_(new uint8_t[kDataBufferSize]) {
+    std::memset(data_.get(), 0xFF, kDataBufferSize);
     Reset();
 }
 
@@ -24,7 +62,9 @@ void Tjpglist::Reset() {
     loaded_ = 0;
     position_ = 0;
     std::memset(index_.get(), 0xFF, kIndexBufferSize);
-    std::memset(data_.get(), 0xFF, kDataBufferSize);
+    // Only the bytes written since the last fill can differ from FF.
+    std::memset(data_.get(), 0xFF, written_);
+    written_ = 0;
 }
 
 Result<int> Tjpglist::Load(const std::filesystem::path& file) {
@@ -105,23 +145,16 @@ Result<Tjpglist::Added> Tjpglist::Add(int n, int s) {
     // inside the 16 MB image, which it enters at 0x100000.
     const size_t limit = layout_ == PicLayout::kFlash ? kFlashImageEnd - kFlashAddressBase : kDataBufferSize - 2;
 
-    // Pixel (x, y) of a W x H picture lies at start + 2 (x H + y).
+    // Rows are converted into a row-major staging area first, then turned into columns in bands
+    // of 32, which keeps both sides of the copy in cache.
     int width = slot.width, height = slot.height;
     const bool high_first = layout_ == PicLayout::kFlash;
-    uint8_t* data = data_.get();
     auto fits = [&](int w, int h) {
         return start + static_cast<size_t>(w) * static_cast<size_t>(h) * 2 <= limit;
     };
-    auto put_row = [&](int y, const uint8_t* rgb) {
-        uint8_t* out = data + start + static_cast<size_t>(y) * 2;
-        const size_t step = static_cast<size_t>(height) * 2;
-        for (int x = 0; x < width; ++x, rgb += 3, out += step) {
-            uint8_t hi, lo;
-            PixelBytes(rgb, hi, lo);
-            out[0] = high_first ? hi : lo;
-            out[1] = high_first ? lo : hi;
-        }
-    };
+    auto stage = [&](int w, int h) { staging_.resize(static_cast<size_t>(w) * static_cast<size_t>(h)); };
+    // libjpeg-turbo's own RGB565 output is slower than its SIMD RGB output packed here.
+    auto put_row = [&](int y, const uint8_t* rgb) { PackRow(rgb, staging_.data() + static_cast<size_t>(y) * width, width); };
 
     bool too_large = false, no_room = false;
     if (IsGifName(slot.file)) {
@@ -131,8 +164,10 @@ Result<Tjpglist::Added> Tjpglist::Add(int n, int s) {
         height = picture->height;
         too_large = width >= kMaxOutputWidth || height >= kMaxOutputHeight;
         no_room = !too_large && !fits(width, height);
-        if (!too_large && !no_room)
-            for (int y = 0; y < height; ++y) put_row(y, picture->At(0, y));
+        if (!too_large && !no_room) {
+            stage(width, height);
+            for (int y = 0; y < height; ++y) PackRow(picture->At(0, y), staging_.data() + static_cast<size_t>(y) * width, width);
+        }
     } else {
         auto bytes = ReadWholeFile(slot.file);
         if (!bytes) return bytes.error();
@@ -142,15 +177,24 @@ Result<Tjpglist::Added> Tjpglist::Add(int n, int s) {
             height = h;
             too_large = w >= kMaxOutputWidth || h >= kMaxOutputHeight;
             no_room = !too_large && !fits(w, h);
-            return !too_large && !no_room;
+            if (too_large || no_room) return false;
+            stage(w, h);
+            return true;
         };
         sink.on_row = put_row;
         if (auto st = DecodeJpeg(*bytes, sink); !st) return Error{slot.file.string() + ": " + st.error().message, 2};
     }
     if (too_large) return Added::kTooLarge;
     if (no_room) return Added::kNoRoom;
+    // Pixel (x, y) of a W x H picture lies at start + 2 (x H + y); start is even.
+    uint16_t* columns = reinterpret_cast<uint16_t*>(data_.get() + start);
+    if (high_first)
+        RowsToColumns<true>(staging_.data(), columns, width, height);
+    else
+        RowsToColumns<false>(staging_.data(), columns, width, height);
     WriteRecord(n, width, height, address_base_ + static_cast<uint32_t>(start));
     position_ = start + static_cast<size_t>(width) * static_cast<size_t>(height) * 2;
+    written_ = std::max(written_, position_);
     return Added::kWritten;
 }
 

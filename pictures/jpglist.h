@@ -103,6 +103,8 @@ private:
     std::unique_ptr<uint8_t[]> index_;
     std::unique_ptr<uint8_t[]> data_;
     size_t position_ = 0;
+    size_t written_ = 0;  // the data buffer is FF from here on
+    std::vector<uint16_t> staging_;  // one picture's pixel pairs, row by row; reused
 };
 
 // Replaces `target` with the bytes: written to a temporary file beside it, then renamed over it,
