@@ -55,18 +55,12 @@ void CmykToRgb(const uint8_t* cmyk, uint8_t* rgb, int width, bool inverted) {
     }
 }
 
-void PackRgb565(const uint8_t* rgb, uint16_t* out, int width) {
-    for (int x = 0; x < width; ++x, rgb += 3)
-        out[x] = static_cast<uint16_t>((rgb[0] & 0xF8) << 8 | (rgb[1] & 0xFC) << 3 | rgb[2] >> 3);
-}
-
 }  // namespace
 
 Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     std::vector<uint8_t> row, converted;
-    std::vector<uint16_t> packed_row;
     volatile bool refused = false;
     InstallErrors(reinterpret_cast<jpeg_common_struct*>(&cinfo), err);
     if (setjmp(err.jump)) {
@@ -77,9 +71,7 @@ Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    const bool packed = static_cast<bool>(sink.on_row565);
-    cinfo.out_color_space = cmyk ? JCS_CMYK : packed ? JCS_RGB565 : JCS_RGB;
-    cinfo.dither_mode = JDITHER_NONE;  // RGB565 output truncates, as the module's pixels do
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     const int width = static_cast<int>(cinfo.image_width), height = static_cast<int>(cinfo.image_height);
     if (sink.on_size && !sink.on_size(width, height)) refused = true;
     if (!refused && static_cast<int64_t>(width) * height > kMaxDecodePixels) {
@@ -88,23 +80,15 @@ Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
     }
     if (!refused) {
         jpeg_start_decompress(&cinfo);
-        row.resize(static_cast<size_t>(width) * (cinfo.out_color_space == JCS_RGB565 ? 2 : cinfo.output_components));
+        row.resize(static_cast<size_t>(width) * cinfo.output_components);
         if (cmyk) converted.resize(static_cast<size_t>(width) * 3);
-        if (cmyk && packed) packed_row.resize(static_cast<size_t>(width));
         while (cinfo.output_scanline < cinfo.output_height) {
             JSAMPROW rows[1] = {row.data()};
             const int y = static_cast<int>(cinfo.output_scanline);
             if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
             if (cmyk) {
                 CmykToRgb(row.data(), converted.data(), width, cinfo.saw_Adobe_marker);
-                if (packed) {
-                    PackRgb565(converted.data(), packed_row.data(), width);
-                    sink.on_row565(y, packed_row.data());
-                } else {
-                    sink.on_row(y, converted.data());
-                }
-            } else if (packed) {
-                sink.on_row565(y, reinterpret_cast<const uint16_t*>(row.data()));
+                sink.on_row(y, converted.data());
             } else {
                 sink.on_row(y, row.data());
             }

@@ -42,9 +42,6 @@ Result<std::string> ReadWholeFile(const std::filesystem::path& file);
 struct JpegSink {
     std::function<bool(int width, int height)> on_size;
     std::function<void(int y, const uint8_t* rgb)> on_row;
-    // When set, rows come here instead, as RGB565 values (R & F8) << 8 | (G & FC) << 3 | B >> 3,
-    // straight from libjpeg-turbo's colour conversion.
-    std::function<void(int y, const uint16_t* rgb565)> on_row565;
 };
 Status DecodeJpeg(const std::string& bytes, const JpegSink& sink);
 Result<Picture> DecodeJpeg(const std::string& bytes);

@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+#include <jpeglib.h>
+
 #include "pictures/picture_list.h"
 #include "support/picture_files.h"
 
@@ -228,6 +230,41 @@ TEST(PictureList, UndecodableFileEndsTheReflashAndNamesTheFile) {
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.error().message.find("2.jpg"), std::string::npos) << s.error().message;
     EXPECT_EQ(Names(list), std::vector<std::string>{"1.jpg"});
+}
+
+TEST(PictureFiles, CmykJpegsDecodeToRgb) {
+    // libjpeg marks CMYK files as Adobe's, whose channels are stored inverted: (0, 255, 255, 255)
+    // is full cyan and no other ink.
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = 8;
+    c.image_height = 8;
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(8 * 4);
+    for (size_t i = 0; i < row.size(); i += 4) row[i] = 0, row[i + 1] = row[i + 2] = row[i + 3] = 255;
+    while (c.next_scanline < 8) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&c, rows, 1);
+    }
+    jpeg_finish_compress(&c);
+    const std::string bytes(reinterpret_cast<char*>(out), size);
+    jpeg_destroy_compress(&c);
+    free(out);
+    auto picture = pictures::DecodeJpeg(bytes);
+    ASSERT_TRUE(picture.ok()) << picture.error().message;
+    const uint8_t* px = picture->At(3, 3);
+    EXPECT_LE(px[0], 2);
+    EXPECT_GE(px[1], 253);
+    EXPECT_GE(px[2], 253);
 }
 
 TEST(Thumbnail, BlocksFollowRoundedRunningPositions) {
