@@ -100,3 +100,29 @@ TEST(Gif2JpgCommand, WritesTheStripAndAsksBeforeReplacing) {
 
 }  // namespace
 }  // namespace quelmo::test
+
+namespace quelmo::test {
+namespace {
+
+TEST(PicturesCommand, RenderProjectDrawsTheMadePictures) {
+    TempDir dir;
+    const fs::path pic = dir.path() / "temp" / "pic";
+    fs::create_directories(pic);
+    // A 2 x 1 GIF, red then blue.
+    WriteGif(pic / "1.gif", 2, 1, {255, 0, 0, 0, 0, 255}, {TestGifFrame{0, 0, 2, 1, {0, 1}}});
+    ASSERT_EQ(Quelmo(dir.path(), {"pictures", "make"}).exit_code, 0);
+    const fs::path png = dir.path() / "s.png";
+    CliRun run = RunQuelmo({"--workdir", dir.path().string(), "render", "--project", "--size", "8x8", "--out",
+                            png.string(), "-"},
+                           "PIC(2,3,1);");
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, "bounds 2 3 4 4\n");
+    const PixelBuffer screen = ReadPng(png);
+    ASSERT_EQ(screen.width(), 8);
+    EXPECT_EQ(screen.At(2, 3), Rgb(248, 0, 0));
+    EXPECT_EQ(screen.At(3, 3), Rgb(0, 0, 248));
+    EXPECT_EQ(screen.At(4, 3), Rgb(0, 0, 0));
+}
+
+}  // namespace
+}  // namespace quelmo::test
