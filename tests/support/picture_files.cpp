@@ -40,22 +40,25 @@ void WriteGif(const std::filesystem::path& file, int width, int height, const st
     std::vector<GifColorType> entries(static_cast<size_t>(colours));
     for (size_t i = 0; i * 3 + 2 < palette.size(); ++i) entries[i] = {palette[i * 3], palette[i * 3 + 1], palette[i * 3 + 2]};
     ColorMapObject* map = GifMakeMapObject(colours, entries.data());
-    gif->SWidth = width;
-    gif->SHeight = height;
-    gif->SColorResolution = 8;
-    gif->SBackGroundColor = 0;
-    gif->SColorMap = map;
+    EGifSetGifVersion(gif, true);
+    bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK;
     for (const TestGifFrame& f : frames) {
-        SavedImage* image = GifMakeSavedImage(gif, nullptr);
-        image->ImageDesc = GifImageDesc{f.left, f.top, f.width, f.height, false, nullptr};
-        image->RasterBits = static_cast<GifByteType*>(malloc(f.indices.size() + 1));
-        std::copy(f.indices.begin(), f.indices.end(), image->RasterBits);
         if (f.transparent >= 0) {
             GraphicsControlBlock gcb{0, false, 10, f.transparent};
-            EGifGCBToSavedExtension(&gcb, gif, gif->ImageCount - 1);
+            GifByteType ext[4];
+            const size_t n = EGifGCBToExtension(&gcb, ext);
+            ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(n), ext) == GIF_OK;
+        }
+        ok = ok && EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, nullptr) == GIF_OK;
+        std::vector<GifPixelType> row(static_cast<size_t>(f.width));
+        for (int y = 0; ok && y < f.height; ++y) {
+            std::copy_n(f.indices.begin() + static_cast<ptrdiff_t>(y) * f.width, f.width, row.begin());
+            ok = EGifPutLine(gif, row.data(), f.width) == GIF_OK;
         }
     }
-    ASSERT_EQ(EGifSpew(gif), GIF_OK);
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    GifFreeMapObject(map);
+    ASSERT_TRUE(ok) << GifErrorString(error);
 }
 
 std::string ReadFile(const std::filesystem::path& file) {
