@@ -77,7 +77,8 @@ void Tcmd::RunStatement(std::string_view statement) {
     if (!e || !e->handler) return;
     gd_->ClearBounds();
     e->handler(*this);
-    if (e->type != kTypeNoBounds) bounds_ = gd_->bounds;
+    // A handler that ran other text (a menu running its page) leaves no bounds of its own for type 3.
+    bounds_ = e->type == kTypeNoBounds ? Tgd::Rect{-1, -1, -1, -1} : gd_->bounds;
 }
 
 int Tcmd::ReadInt() {

@@ -15,6 +15,7 @@
 namespace quelmo {
 
 class Trom;
+class THashTable;
 
 class Tcmd {
 public:
@@ -67,6 +68,10 @@ public:
     HelpState& Help() { return help_; }
     const HelpState& Help() const { return help_; }
 
+    // The project's settings store, where menus find their pages (pgcn0 .. pgcn127).
+    void SetPages(const THashTable* pages) { pages_ = pages; }
+    const THashTable* Pages() const { return pages_; }
+
     Tgd& Screen() { return *gd_; }
     const Tgd& Screen() const { return *gd_; }
     int ScreenWidth() const { return gd_->Width(); }
@@ -86,6 +91,7 @@ private:
     std::unique_ptr<Tgd> gd_;
     const Catalogue& catalogue_;
     HelpState help_;
+    const THashTable* pages_ = nullptr;
     std::unordered_map<std::string, Entry, NameHash, std::equal_to<>> table_;
     std::string statement_;
     std::string last_string_;

@@ -13,7 +13,9 @@ Tglobal::Tglobal(std::filesystem::path workdir)
     : workdir_(std::move(workdir)),
       rom_(std::make_unique<Trom>()),
       settings_(std::make_unique<THashTable>()),
-      cmd_(std::make_unique<Tcmd>(*rom_)) {}
+      cmd_(std::make_unique<Tcmd>(*rom_)) {
+    cmd_->SetPages(settings_.get());
+}
 
 Tglobal::~Tglobal() {
     cmd_.reset();

@@ -115,6 +115,8 @@ void RegisterShapeHandlers(Tcmd& cmd) {
 
 void RegisterHandlers(Tcmd& cmd) {
     RegisterShapeHandlers(cmd);
+    RegisterPictureHandlers(cmd);
+    RegisterWidgetHandlers(cmd);
 }
 
 }  // namespace quelmo

@@ -165,10 +165,6 @@ void Tgd::FillEllipse(int left, int top, int right, int bottom, uint32_t rgb) {
 
 void Tgd::FillCircle(int x, int y, int r, int c) { FillEllipse(x - r, y - r, x + r, y + r, Colour(c)); }
 
-void Tgd::ResetWidgetState() {
-    // The widget state joins the screen with the picture and widget statements.
-}
-
 void Tgd::Clear(int c) { FillRect(0, 0, surface_.width, surface_.height, Colour(c)); }
 
 }  // namespace quelmo

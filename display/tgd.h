@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "display/framebuffer.h"
+#include "display/picture.h"
+#include "display/widgets.h"
 
 namespace quelmo {
 
@@ -75,6 +77,13 @@ public:
     // Fills the ellipse inscribed in [left, right) x [top, bottom).
     void FillEllipse(int left, int top, int right, int bottom, uint32_t rgb);
     void FillRect(int left, int top, int right, int bottom, uint32_t rgb);
+
+    // Picture and widget state; the operations on them are in display/picture.h and
+    // display/widgets.h.
+    PictureState pictures;
+    WidgetState widgets;
+    // Background slot m & 7: its position and picture number (0: no picture).
+    const BackgroundSlot& Background(int m) const { return pictures.slots[static_cast<unsigned>(m) & 7]; }
 
 private:
     const Trom& rom_;

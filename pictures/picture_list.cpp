@@ -1,0 +1,152 @@
+#include "pictures/picture_list.h"
+
+#include <algorithm>
+#include <set>
+
+namespace quelmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool IsJpegName(const std::string& name) {
+    const std::string ext = Lower(fs::path(name).extension().string());
+    return ext == ".jpg" || ext == ".jpeg";
+}
+
+bool IsGif(const std::string& name) { return Lower(fs::path(name).extension().string()) == ".gif"; }
+
+bool IsNumbered(const std::string& name, int n) { return fs::path(name).stem().string() == std::to_string(n); }
+
+// The folder's regular files, in byte order of their names.
+std::vector<std::string> ListFiles(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code type_ec;
+        if (it->is_regular_file(type_ec)) names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+PictureList::PictureList(PicLayout layout, fs::path folder, fs::path output)
+    : folder_(std::move(folder)), output_(std::move(output)), builder_(layout) {}
+
+PictureList PictureList::ForFlash(const fs::path& workdir) {
+    return PictureList(PicLayout::kFlash, workdir / "temp" / "pic", workdir / "temp");
+}
+
+PictureList PictureList::ForSdCard(const fs::path& workdir) {
+    return PictureList(PicLayout::kSd, workdir / "sd" / "pic", workdir / "sd");
+}
+
+int PictureList::PictureNumber(size_t p) const {
+    return static_cast<int>(p) + (Layout() == PicLayout::kFlash ? 1 : 0);
+}
+
+std::string PictureList::ItemText(size_t p) const {
+    const size_t shown = p + (Layout() == PicLayout::kFlash ? 1 : 1024);
+    return std::to_string(shown) + "(" + items_[p].name + ")";
+}
+
+Status PictureList::Reflash() {
+    builder_.Reset();
+    items_.clear();
+    const bool flash = Layout() == PicLayout::kFlash;
+    const std::vector<std::string> names = ListFiles(folder_);
+    std::set<std::string> taken;
+    auto take = [&](const std::string& name) -> Status {
+        taken.insert(name);
+        PictureItem item{name, -1};
+        if (builder_.LoadedCount() < builder_.Capacity()) {
+            auto slot = builder_.Load(folder_ / name);
+            if (!slot) return slot.error();
+            item.slot = *slot;
+        }
+        items_.push_back(std::move(item));
+        return {};
+    };
+    // Numbered files first, by number: N.jpg then N.gif.
+    for (int n = 1; n <= pictures::kSlots; ++n) {
+        for (const std::string& name : names)
+            if (IsNumbered(name, n) && IsJpegName(name))
+                if (auto s = take(name); !s) return s;
+        if (flash)
+            for (const std::string& name : names)
+                if (IsNumbered(name, n) && IsGif(name))
+                    if (auto s = take(name); !s) return s;
+    }
+    // Then the others: GIF files (flash list only), then JPEG files. Names beginning with "_@"
+    // are files halfway through a sort.
+    auto others = [&](bool gif) -> Status {
+        for (const std::string& name : names) {
+            if (taken.count(name) || name.rfind("_@", 0) == 0) continue;
+            if (gif ? IsGif(name) : IsJpegName(name))
+                if (auto s = take(name); !s) return s;
+        }
+        return {};
+    };
+    if (flash)
+        if (auto s = others(true); !s) return s;
+    return others(false);
+}
+
+std::string PictureList::SortedName(size_t p) const {
+    const bool gif = Layout() == PicLayout::kFlash && IsGif(items_[p].name);
+    return std::to_string(p + 1) + (gif ? ".gif" : ".jpg");
+}
+
+Status PictureList::SortFileName() {
+    // Each file goes to "_@" + its target name first, so no rename overwrites a file that has
+    // not moved yet. Files outside the list must not stand in the way of either name.
+    std::set<std::string> listed;
+    for (const PictureItem& item : items_) listed.insert(item.name);
+    std::error_code ec;
+    for (size_t p = 0; p < items_.size(); ++p) {
+        const std::string target = SortedName(p);
+        if (fs::exists(folder_ / ("_@" + target), ec))
+            return Error{"cannot sort: " + (folder_ / ("_@" + target)).string() + " is in the way", 1};
+        if (fs::exists(folder_ / target, ec) && !listed.count(target))
+            return Error{"cannot sort: " + (folder_ / target).string() + " is in the way", 1};
+    }
+    for (size_t p = 0; p < items_.size(); ++p) {
+        const fs::path from = folder_ / items_[p].name;
+        if (!fs::exists(from, ec)) continue;
+        fs::rename(from, folder_ / ("_@" + SortedName(p)), ec);
+        if (ec) return Error{"cannot rename " + from.string() + ": " + ec.message(), 1};
+    }
+    for (size_t p = 0; p < items_.size(); ++p) {
+        const fs::path from = folder_ / ("_@" + SortedName(p));
+        if (!fs::exists(from, ec)) continue;
+        fs::rename(from, folder_ / SortedName(p), ec);
+        if (ec) return Error{"cannot rename " + from.string() + ": " + ec.message(), 1};
+    }
+    return Reflash();
+}
+
+Result<std::vector<std::string>> PictureList::Make(const std::function<void(int)>& progress) {
+    std::vector<std::string> notes;
+    builder_.Reset();
+    const size_t count = items_.size();
+    for (size_t p = 0; p < count; ++p) {
+        if (progress) progress(static_cast<int>(p * 100 / count));
+        if (items_[p].slot < 0) continue;
+        auto added = builder_.Add(PictureNumber(p), items_[p].slot);
+        if (!added) return added.error();
+        if (*added == Tjpglist::Added::kNoRoom)
+            notes.push_back(ItemText(p) + ": left out, its pixels do not fit in the picture data");
+    }
+    if (progress) progress(100);
+    if (auto s = builder_.WriteFiles(output_); !s) return s.error();
+    return notes;
+}
+
+}  // namespace quelmo

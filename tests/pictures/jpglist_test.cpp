@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <jpeglib.h>
+
+#include "pictures/picture_list.h"
+#include "support/picture_files.h"
+
+namespace quelmo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Record(const std::string& idx, int n) { return idx.substr(static_cast<size_t>(n) * 8, 8); }
+const std::string kEmpty(8, '\xFF');
+
+std::string Bytes(std::initializer_list<int> b) {
+    std::string s;
+    for (int v : b) s.push_back(static_cast<char>(v));
+    return s;
+}
+
+// A temporary working folder with its picture folders.
+struct Workdir {
+    Workdir() {
+        fs::create_directories(Flash());
+        fs::create_directories(Sd());
+    }
+    fs::path Flash() const { return dir.path() / "temp" / "pic"; }
+    fs::path Sd() const { return dir.path() / "sd" / "pic"; }
+    TempDir dir;
+};
+
+std::vector<std::string> Names(const PictureList& list) {
+    std::vector<std::string> names;
+    for (const auto& item : list.Items()) names.push_back(item.name);
+    return names;
+}
+
+void MakeOk(PictureList& list) {
+    auto made = list.Make(nullptr);
+    ASSERT_TRUE(made.ok()) << made.error().message;
+}
+
+TEST(PictureFiles, LonelyWhitePictureInBothLayouts) {
+    Workdir w;
+    WriteJpeg(w.Flash() / "1.jpg", Solid(320, 240, 255, 255, 255));
+    WriteJpeg(w.Sd() / "1.jpg", Solid(320, 240, 255, 255, 255));
+
+    auto flash = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(flash.Reflash().ok());
+    MakeOk(flash);
+    const std::string idx = ReadFile(w.dir.path() / "temp" / "pic.idx");
+    ASSERT_EQ(idx.size(), 4096u);
+    EXPECT_EQ(Record(idx, 0), kEmpty);
+    EXPECT_EQ(Record(idx, 1), Bytes({0x01, 0x40, 0x00, 0xF0, 0x00, 0x10, 0x00, 0x00}));
+    for (int n = 2; n < 512; ++n) ASSERT_EQ(Record(idx, n), kEmpty) << n;
+    const std::string sbin = ReadFile(w.dir.path() / "temp" / "pic.sbin");
+    ASSERT_EQ(sbin.size(), 153600u);
+    for (size_t i = 0; i < sbin.size(); i += 2) ASSERT_EQ(sbin.substr(i, 2), "\xF7\xDE") << i;
+
+    auto sd = PictureList::ForSdCard(w.dir.path());
+    ASSERT_TRUE(sd.Reflash().ok());
+    MakeOk(sd);
+    const std::string sd_idx = ReadFile(w.dir.path() / "sd" / "pic.idx");
+    EXPECT_EQ(Record(sd_idx, 0), Bytes({0x01, 0x40, 0x00, 0xF0, 0x00, 0x20, 0x00, 0x00}));
+    EXPECT_EQ(Record(sd_idx, 1), kEmpty);
+    const std::string sd_sbin = ReadFile(w.dir.path() / "sd" / "pic.sbin");
+    ASSERT_EQ(sd_sbin.size(), 153600u);
+    for (size_t i = 0; i < sd_sbin.size(); i += 2) ASSERT_EQ(sd_sbin.substr(i, 2), "\xDE\xF7") << i;
+}
+
+TEST(PictureFiles, PixelsGoColumnByColumnAsRgb565) {
+    // A 2 x 2 GIF: (0,0) red, (1,0) green, (0,1) blue, (1,1) grey 0x84 0x88 0x8C.
+    Workdir w;
+    WriteGif(w.Flash() / "1.gif", 2, 2, {255, 0, 0, 0, 255, 0, 0, 0, 255, 0x84, 0x88, 0x8C},
+             {TestGifFrame{0, 0, 2, 2, {0, 1, 2, 3}}});
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    MakeOk(list);
+    // Column 0: red F8 00, blue 00 1F; column 1: green 07 E0, grey 84 51.
+    EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin"), Bytes({0xF8, 0x00, 0x00, 0x1F, 0x07, 0xE0, 0x84, 0x51}));
+}
+
+TEST(PictureFiles, SdPicturesStartOn512ByteBoundaries) {
+    Workdir w;
+    WriteJpeg(w.Sd() / "1.jpg", Solid(10, 10, 0, 0, 0));
+    WriteJpeg(w.Sd() / "2.jpg", Solid(1, 1, 0, 0, 0));
+    auto sd = PictureList::ForSdCard(w.dir.path());
+    ASSERT_TRUE(sd.Reflash().ok());
+    MakeOk(sd);
+    const std::string idx = ReadFile(w.dir.path() / "sd" / "pic.idx");
+    EXPECT_EQ(Record(idx, 1), Bytes({0x00, 0x01, 0x00, 0x01, 0x00, 0x22, 0x00, 0x00}));  // 8704
+    const std::string sbin = ReadFile(w.dir.path() / "sd" / "pic.sbin");
+    ASSERT_EQ(sbin.size(), 514u);
+    EXPECT_EQ(sbin.substr(200, 312), std::string(312, '\xFF'));
+    EXPECT_EQ(sbin.substr(512), Bytes({0x00, 0x00}));
+}
+
+TEST(PictureFiles, OversizedPicturesAreLeftOutAndTheNextFollowsOn) {
+    // 5000 columns or 1500 rows is too large; 4999 x 1499 is not.
+    struct Case { int w, h; bool written; };
+    for (const Case c : {Case{5000, 1, false}, Case{1, 1500, false}, Case{4999, 1, true}, Case{1, 1499, true}}) {
+        Workdir w;
+        WriteGif(w.Flash() / "1.gif", c.w, c.h, {10, 20, 30, 40, 50, 60}, {SolidFrame(0, 0, c.w, c.h, 0)});
+        WriteGif(w.Flash() / "2.gif", 1, 1, {10, 20, 30, 40, 50, 60}, {SolidFrame(0, 0, 1, 1, 0)});
+        auto list = PictureList::ForFlash(w.dir.path());
+        ASSERT_TRUE(list.Reflash().ok());
+        MakeOk(list);
+        const std::string idx = ReadFile(w.dir.path() / "temp" / "pic.idx");
+        const size_t first = c.written ? static_cast<size_t>(c.w) * c.h * 2 : 0;
+        EXPECT_EQ(Record(idx, 1) == kEmpty, !c.written) << c.w << "x" << c.h;
+        const uint32_t address = 0x100000 + static_cast<uint32_t>(first);
+        EXPECT_EQ(Record(idx, 2), Bytes({0, 1, 0, 1, 0, static_cast<int>(address >> 16 & 0xFF),
+                                         static_cast<int>(address >> 8 & 0xFF), static_cast<int>(address & 0xFF)}));
+        EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin").size(), first + 2);
+    }
+}
+
+TEST(PictureFiles, PicturesTooLargeToHoldAreListedAndLeftOut) {
+    // A JPEG whose frame header claims 65000 x 65000: no pixel memory is taken for it.
+    Workdir w;
+    WriteJpeg(w.Flash() / "1.jpg", Solid(16, 16, 0, 0, 0));
+    std::string bytes = ReadFile(w.Flash() / "1.jpg");
+    const size_t sof = bytes.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    bytes.replace(sof + 5, 4, "\xFD\xE8\xFD\xE8");
+    std::ofstream(w.Flash() / "1.jpg", std::ios::binary) << bytes;
+    WriteJpeg(w.Flash() / "2.jpg", Solid(1, 1, 0, 0, 0));
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    const PictureSlot& slot = list.Builder().Slot(list.Items()[0].slot);
+    EXPECT_EQ(slot.width, 65000);
+    EXPECT_EQ(slot.thumbnail.width, 160);
+    MakeOk(list);
+    EXPECT_EQ(Record(ReadFile(w.dir.path() / "temp" / "pic.idx"), 1), kEmpty);
+    EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin").size(), 2u);
+}
+
+TEST(PictureList, ReflashOrder) {
+    Workdir w;
+    const std::vector<uint8_t> pal{0, 0, 0, 255, 255, 255};
+    for (const char* name : {"b.jpg", "2.jpg", "a.gif", "1.gif", "512.jpg", "1.jpg", "c.JPEG", "_@3.jpg", "05.jpg"})
+        fs::path(name).extension() == ".gif" ? WriteGif(w.Flash() / name, 1, 1, pal, {SolidFrame(0, 0, 1, 1, 0)})
+                                             : WriteJpeg(w.Flash() / name, Solid(1, 1, 0, 0, 0));
+    fs::create_directories(w.Flash() / "3.jpg");  // a folder is no picture
+    std::ofstream(w.Flash() / "notes.txt") << "x";
+
+    auto flash = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(flash.Reflash().ok());
+    EXPECT_EQ(Names(flash), (std::vector<std::string>{"1.jpg", "1.gif", "2.jpg", "512.jpg", "a.gif", "05.jpg",
+                                                      "b.jpg", "c.JPEG"}));
+    EXPECT_EQ(flash.ItemText(0), "1(1.jpg)");
+    EXPECT_EQ(flash.PictureNumber(0), 1);
+
+    for (const char* name : {"1.gif", "a.gif"}) fs::rename(w.Flash() / name, w.Sd() / name);
+    for (const char* name : {"b.jpg", "2.jpg"}) fs::copy(w.Flash() / name, w.Sd() / name);
+    auto sd = PictureList::ForSdCard(w.dir.path());
+    ASSERT_TRUE(sd.Reflash().ok());
+    EXPECT_EQ(Names(sd), (std::vector<std::string>{"2.jpg", "b.jpg"}));  // no GIF on the card
+    EXPECT_EQ(sd.ItemText(0), "1024(2.jpg)");
+    EXPECT_EQ(sd.PictureNumber(0), 0);
+}
+
+TEST(PictureList, SortNamesFilesAfterTheirPositionsAndKeepsTheOrder) {
+    Workdir w;
+    const std::vector<uint8_t> pal{0, 0, 0, 255, 255, 255};
+    WriteJpeg(w.Flash() / "2.jpg", Solid(3, 1, 0, 0, 0));
+    WriteGif(w.Flash() / "2.gif", 4, 1, pal, {SolidFrame(0, 0, 4, 1, 0)});
+    WriteGif(w.Flash() / "zebra.gif", 5, 1, pal, {SolidFrame(0, 0, 5, 1, 0)});
+    WriteJpeg(w.Flash() / "apple.jpeg", Solid(6, 1, 0, 0, 0));
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    ASSERT_TRUE(list.SortFileName().ok());
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"1.jpg", "2.gif", "3.gif", "4.jpg"}));
+    std::vector<int> widths;
+    for (const auto& item : list.Items()) widths.push_back(list.Builder().Slot(item.slot).width);
+    EXPECT_EQ(widths, (std::vector<int>{3, 4, 5, 6}));
+}
+
+TEST(PictureList, SortRefusesWhenAFileOutsideTheListIsInTheWay) {
+    Workdir w;
+    WriteJpeg(w.Flash() / "b.jpg", Solid(1, 1, 0, 0, 0));
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    std::ofstream(w.Flash() / "_@1.jpg") << "left from an earlier sort";
+    EXPECT_FALSE(list.SortFileName().ok());
+    EXPECT_TRUE(fs::exists(w.Flash() / "b.jpg"));
+    EXPECT_EQ(ReadFile(w.Flash() / "_@1.jpg"), "left from an earlier sort");
+}
+
+TEST(PictureList, CapacityOfBothLists) {
+    // The flash list numbers from 1 and has 512 records, so its 512th picture is refused; files
+    // past the capacity are listed without a slot and produce nothing.
+    Workdir w;
+    for (int n = 1; n <= 513; ++n) {
+        WriteGif(w.Flash() / (std::to_string(n) + ".gif"), 1, 1, {0, 0, 0, 9, 9, 9}, {SolidFrame(0, 0, 1, 1, 1)});
+        WriteJpeg(w.Sd() / (std::to_string(1000 + n) + "x.jpg"), Solid(1, 1, 0, 0, 0));
+    }
+    auto flash = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(flash.Reflash().ok());
+    ASSERT_EQ(flash.Items().size(), 513u);
+    EXPECT_EQ(flash.Items()[510].slot, 510);
+    EXPECT_EQ(flash.Items()[511].slot, -1);
+    EXPECT_EQ(flash.Items()[512].name, "513.gif");
+    EXPECT_EQ(flash.Items()[512].slot, -1);
+    MakeOk(flash);
+    EXPECT_EQ(ReadFile(w.dir.path() / "temp" / "pic.sbin").size(), 511u * 2);
+    EXPECT_NE(Record(ReadFile(w.dir.path() / "temp" / "pic.idx"), 511), kEmpty);
+
+    auto sd = PictureList::ForSdCard(w.dir.path());
+    ASSERT_TRUE(sd.Reflash().ok());
+    ASSERT_EQ(sd.Items().size(), 513u);
+    EXPECT_EQ(sd.Items()[511].slot, 511);
+    EXPECT_EQ(sd.Items()[512].slot, -1);
+    MakeOk(sd);
+    EXPECT_EQ(ReadFile(w.dir.path() / "sd" / "pic.sbin").size(), 511u * 512 + 2);
+}
+
+TEST(PictureList, UndecodableFileEndsTheReflashAndNamesTheFile) {
+    Workdir w;
+    WriteJpeg(w.Flash() / "1.jpg", Solid(8, 8, 0, 0, 0));
+    WriteJpeg(w.Flash() / "2.jpg", Solid(64, 64, 10, 20, 30));
+    const std::string whole = ReadFile(w.Flash() / "2.jpg");
+    std::ofstream(w.Flash() / "2.jpg", std::ios::binary) << whole.substr(0, whole.size() / 2);
+    std::ofstream(w.Flash() / "3.gif", std::ios::binary) << "GIF89a";
+    auto list = PictureList::ForFlash(w.dir.path());
+    const Status s = list.Reflash();
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.error().message.find("2.jpg"), std::string::npos) << s.error().message;
+    EXPECT_EQ(Names(list), std::vector<std::string>{"1.jpg"});
+}
+
+TEST(PictureFiles, CmykJpegsDecodeToRgb) {
+    // libjpeg marks CMYK files as Adobe's, whose channels are stored inverted: (0, 255, 255, 255)
+    // is full cyan and no other ink.
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = 8;
+    c.image_height = 8;
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(8 * 4);
+    for (size_t i = 0; i < row.size(); i += 4) row[i] = 0, row[i + 1] = row[i + 2] = row[i + 3] = 255;
+    while (c.next_scanline < 8) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&c, rows, 1);
+    }
+    jpeg_finish_compress(&c);
+    const std::string bytes(reinterpret_cast<char*>(out), size);
+    jpeg_destroy_compress(&c);
+    free(out);
+    auto picture = pictures::DecodeJpeg(bytes);
+    ASSERT_TRUE(picture.ok()) << picture.error().message;
+    const uint8_t* px = picture->At(3, 3);
+    EXPECT_LE(px[0], 2);
+    EXPECT_GE(px[1], 253);
+    EXPECT_GE(px[2], 253);
+}
+
+TEST(Thumbnail, BlocksFollowRoundedRunningPositions) {
+    // 400 x 161: fits as 160 x 64 at (0, 48). sx = 2.5, so the column blocks are 0..1 (round(2.5)
+    // is 2, ties go to even), 2..4, 5..7, 8..9; red holds the column number.
+    Picture p = Solid(400, 161, 0, 0, 0);
+    for (int y = 0; y < 161; ++y)
+        for (int x = 0; x < 400; ++x) p.At(x, y)[0] = static_cast<uint8_t>(x % 200);
+    const Picture t = pictures::MakeThumbnail(p);
+    ASSERT_EQ(t.width, 160);
+    ASSERT_EQ(t.height, 160);
+    EXPECT_EQ(t.At(0, 47)[0], 255);  // white above
+    EXPECT_EQ(t.At(0, 47)[1], 255);
+    EXPECT_EQ(t.At(0, 48)[1], 0);
+    EXPECT_EQ(t.At(0, 111)[1], 0);
+    EXPECT_EQ(t.At(0, 112)[1], 255);  // white below
+    const int expected[4] = {0, 3, 6, 8};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(t.At(i, 48)[0], expected[i]) << i;
+
+    const Picture small = pictures::MakeThumbnail(Solid(160, 20, 1, 2, 3));
+    EXPECT_EQ(small.width, 160);
+    EXPECT_EQ(small.height, 20);
+    const Picture tall = pictures::MakeThumbnail(Solid(1, 1000, 1, 2, 3));
+    // 160 x 1 / 1000 is 0, so the width becomes 1, at x = 79.
+    EXPECT_EQ(tall.At(78, 0)[0], 255);
+    EXPECT_EQ(tall.At(79, 0)[0], 1);
+    EXPECT_EQ(tall.At(80, 80)[0], 255);
+}
+
+}  // namespace
+}  // namespace quelmo::test
