@@ -86,7 +86,7 @@ void DrawIcon(Tgd& gd, int x, int y, int pn, int xn, int yn, int n) {
 }
 
 void SetBackground(Tgd& gd, int m, int x, int y, int pn, bool draw) {
-    gd.pictures.slots[static_cast<unsigned>(m) & 7] = BackgroundSlot{x, y, pn};
+    gd.pictures.backgrounds[static_cast<unsigned>(m) & 7] = BackgroundSlot{x, y, pn};
     if (draw) DrawPicture(gd, x, y, pn);
 }
 

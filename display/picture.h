@@ -33,7 +33,7 @@ struct PictureState {
     int pn = 0;  // the picture a cut is taken from
     int cut_x = 0, cut_y = 0;
     int icon_xn = 0, icon_yn = 0;
-    std::array<BackgroundSlot, kBackgroundSlots> slots{};
+    std::array<BackgroundSlot, kBackgroundSlots> backgrounds{};  // "slots" is a Qt keyword
 };
 
 // The picture header read (also used by text over backgrounds and by the widgets).

@@ -83,7 +83,7 @@ public:
     PictureState pictures;
     WidgetState widgets;
     // Background slot m & 7: its position and picture number (0: no picture).
-    const BackgroundSlot& Background(int m) const { return pictures.slots[static_cast<unsigned>(m) & 7]; }
+    const BackgroundSlot& Background(int m) const { return pictures.backgrounds[static_cast<unsigned>(m) & 7]; }
 
 private:
     const Trom& rom_;

@@ -175,7 +175,7 @@ void DrawMenuItems(Tcmd& cmd, bool all) {
 void Tgd::ResetWidgetState() {
     widgets.zones.fill(HotZone{});
     widgets.input.mode = 0;
-    for (BackgroundSlot& slot : pictures.slots) slot.pn = 0;
+    for (BackgroundSlot& slot : pictures.backgrounds) slot.pn = 0;
     widgets.curve.count = 0;
 }
 
