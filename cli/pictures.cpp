@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/pictures.h"
 #include "pictures/picture_list.h"
 
 namespace quelmo::cli {
@@ -64,6 +65,12 @@ void Make(Cli& cli, bool sd) {
 
 CommandRegistrar reg(40, [](CLI::App& app, Cli& cli) {
     auto* group = app.add_subcommand("pictures", "the picture list: temp/pic for the flash, sd/pic for the SD card");
+    AddPictureCommands(group, cli, false);
+});
+
+}  // namespace
+
+void AddPictureCommands(CLI::App* group, Cli& cli, bool sd_only) {
     group->require_subcommand(1);
     struct Action {
         const char* name;
@@ -73,12 +80,11 @@ CommandRegistrar reg(40, [](CLI::App& app, Cli& cli) {
     for (const Action& a : {Action{"list", "list the pictures in order: number, size, file name", List},
                             Action{"sort", "rename the files after their list positions (1.jpg, 2.gif, ...)", Sort},
                             Action{"make", "write pic.sbin and pic.idx (temp/, or sd/ with --sd)", Make}}) {
-        auto sd = std::make_shared<bool>(false);
+        auto sd = std::make_shared<bool>(sd_only);
         auto* sub = group->add_subcommand(a.name, a.help);
-        sub->add_flag("--sd", *sd, "the SD card's list (sd/pic) instead of the flash's (temp/pic)");
+        if (!sd_only) sub->add_flag("--sd", *sd, "the SD card's list (sd/pic) instead of the flash's (temp/pic)");
         sub->callback([&cli, sd, run = a.run] { run(cli, *sd); });
     }
-});
+}
 
-}  // namespace
 }  // namespace quelmo::cli

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/cli.h"
+#include "cli/pictures.h"
 #include "cli/project_build.h"
 #include "core/tglobal.h"
 #include "flash/trom.h"
@@ -188,6 +189,8 @@ void AddTarget(CLI::App* sub, TargetOptions& o) {
 
 CommandRegistrar reg(80, [](CLI::App& app, Cli& cli) {
     auto* sd = app.add_subcommand("sd", "SD (TF) card tool: card data in sd/, card format and raw write");
+    AddPictureCommands(sd->add_subcommand("pictures", "the SD card's picture list in sd/pic: list, sort, make"), cli,
+                       true);
     sd->require_subcommand(1);
 
     auto rom = std::make_shared<RomOptions>();

@@ -126,3 +126,34 @@ TEST(PicturesCommand, RenderProjectDrawsTheMadePictures) {
 
 }  // namespace
 }  // namespace quelmo::test
+
+namespace quelmo::test {
+namespace {
+
+// From a picture in sd/pic to a written card image, all through `quelmo sd`.
+TEST(PicturesCommand, SdToolMakesThePictureDataAndWritesACard) {
+    TempDir dir;
+    const fs::path work = dir.path();
+    fs::create_directories(work / "sd" / "pic");
+    WriteJpeg(work / "sd" / "pic" / "b.jpg", Solid(320, 240, 255, 255, 255));
+    EXPECT_EQ(Quelmo(work, {"sd", "pictures", "list"}).out, "0  320x240  b.jpg\n");
+    EXPECT_EQ(Quelmo(work, {"sd", "pictures", "sort"}).exit_code, 0);
+    EXPECT_TRUE(fs::exists(work / "sd" / "pic" / "1.jpg"));  // files are named from 1
+    CliRun make = Quelmo(work, {"sd", "pictures", "make"});
+    ASSERT_EQ(make.exit_code, 0) << make.err;
+    EXPECT_EQ(make.out, "图片生成完成!\n");
+    EXPECT_EQ(Quelmo(work, {"sd", "status"}).out, "pic.sbin: 已生成,长度:153600字节\nrom.sbin: 未生成\n");
+    EXPECT_EQ(Quelmo(work, {"sd", "pictures", "make", "--sd"}).exit_code, 2);  // no switch here
+
+    // A card image of 16 MB, formatted, then written: its picture record 0 points at 8192.
+    const fs::path card = work / "card.img";
+    std::ofstream(card, std::ios::binary).write(std::string(16u << 20, '\0').data(), 16u << 20);
+    ASSERT_EQ(Quelmo(work, {"sd", "format", "--image", card.string(), "--yes"}).exit_code, 0);
+    CliRun write = Quelmo(work, {"sd", "write", "--image", card.string(), "--yes"});
+    ASSERT_EQ(write.exit_code, 0) << write.out << write.err;
+    const std::string bytes = ReadFile(card);
+    EXPECT_EQ(bytes.substr(8192 + 0, 2), std::string("\xDE\xF7", 2));  // white, little-endian
+}
+
+}  // namespace
+}  // namespace quelmo::test
