@@ -43,7 +43,9 @@ Glyph Read(Tgd& gd, int64_t address, int size, int columns) {
 // Searches the mini index region of a size; a half-width match leaves its width as the last
 // half-width width. Record: width or lead, code or trail, glyph offset / 8 (big-endian).
 bool SearchIndex(Tgd& gd, int size, int lead, int code, int& offset8) {
-    const uint8_t* r = gd.ReadFlash(fontfile::IndexRegion(size), text::kIndexRecords * fontfile::kRecordSize);
+    // The regions lie well inside the image, so the records are read in place rather than
+    // through the scratch area; the bytes are the same.
+    const uint8_t* r = gd.Rom().Image() + fontfile::IndexRegion(size);
     for (int i = 0; i < text::kIndexRecords; ++i, r += fontfile::kRecordSize) {
         if (r[0] == fontfile::kEndOfRegion) return false;
         if (r[1] != code || (lead != 0 && r[0] != lead)) continue;
