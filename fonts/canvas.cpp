@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -41,6 +42,16 @@ std::vector<char32_t> BuildGbkTable() {
     return table;
 }
 
+// fontconfig keeps its configuration for the life of the process; hand it back at exit so a
+// leak checker sees a clean process.
+void UseFontconfig() {
+    static const bool registered = [] {
+        FcInit();
+        return std::atexit(FcFini) == 0;
+    }();
+    (void)registered;
+}
+
 struct Match {
     std::string file;
     int index = 0;
@@ -50,6 +61,7 @@ struct Match {
 // fontconfig's best installed face for a name; Chinese coverage breaks ties, so a Chinese face
 // name that is not installed finds a Chinese face.
 Match Resolve(const std::string& name) {
+    UseFontconfig();
     Match m;
     FcPattern* p = FcPatternCreate();
     if (!name.empty()) FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
@@ -249,6 +261,7 @@ bool MonoCanvas::RowHasInk(int y, int x1, int x2) const {
 }
 
 std::vector<std::string> MonoCanvas::Faces() {
+    UseFontconfig();
     std::set<std::string> names;
     FcPattern* p = FcPatternCreate();
     FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, nullptr);
