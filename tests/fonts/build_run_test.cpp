@@ -153,6 +153,15 @@ TEST_F(BuildRun, FullFontsFollowTheMiniFontAndTakeNoRecords) {
     EXPECT_LT(Line("开始生成24点阵的汉字"), static_cast<int>(log.size()));
 }
 
+TEST_F(BuildRun, AFaceThatIsNotInstalledBuildsWithTheMatchAndSaysWhich) {
+    store.SetValue("hz64zt", "No Such Face");
+    ASSERT_TRUE(Build().ok());
+    const int at = Line("使用字体:No Such Face");
+    ASSERT_LT(at + 1, static_cast<int>(log.size()));
+    EXPECT_EQ(log[static_cast<size_t>(at) + 1], "实际字体:WenQuanYi Zen Hei");
+    EXPECT_EQ(Read("mini.idx")[3 * 2048 + 95 * 4], 0xBA);  // 汉 made it into the 64-pixel region
+}
+
 TEST_F(BuildRun, Gbk48IsRefusedBeforeAnythingIsWritten) {
     store.SetInt("hz48bf", kHzGbk);  // as a hand-edited project would hold it
     const Status s = Build();
