@@ -113,10 +113,15 @@ void DrawGlyph(Tgd& gd, const Glyph& g, int x, int y) {
     const int n = LimitColumns(gd.text_state, x, g.columns);
     const int per = ColumnBytes(g.size), rows = GlyphRows(g.size);
     const uint32_t ink = gd.Colour(gd.foreground), paper = gd.Colour(gd.BackgroundNumber());
-    for (int i = 0; i < n; ++i) {
-        const uint8_t* col = g.bytes + i * per;
-        for (int row = 0; row < rows; ++row)
-            gd.SetPixel(x + i, y + row, (col[row >> 3] >> (row & 7)) & 1 ? ink : paper);
+    // Row by row over the part of the cell that lies on the surface.
+    const Framebuffer& fb = gd.Surface();
+    const int i0 = std::max(0, -x), i1 = std::min(n, fb.width - x);
+    const int r0 = std::max(0, -y), r1 = std::min(rows, fb.height - y);
+    for (int row = r0; row < r1; ++row) {
+        uint32_t* out = fb.Row(y + row) + x;
+        const uint8_t* b = g.bytes + (row >> 3);
+        const int bit = row & 7;
+        for (int i = i0; i < i1; ++i) out[i] = (b[i * per] >> bit) & 1 ? ink : paper;
     }
 }
 
