@@ -13,26 +13,27 @@
 #include "fonts/settings.h"
 #include "fonts/tmakefont.h"
 #include "project/hashtable.h"
+#include "project/project.h"
 
 namespace quelmo::cli {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr char kStore[] = "prj.ini";
 constexpr char kMakeNotReady[] = "Note: Need to finish all above 8 setup, then can generate pixel data";
 
-// The workspace's settings, or an empty store when the project has none yet.
+// The workspace's settings, or an empty store when the workspace has none yet. Fonts can be
+// set up before a project file exists; every key already in the store is kept.
 Status LoadStore(Tglobal& g) {
     std::error_code ec;
-    if (!fs::exists(g.Workspace() / (std::string(kStore) + ".key"), ec)) return {};
-    return g.Settings().Load(g.Workspace(), kStore);
+    if (!fs::exists(g.Workspace() / project::kSettingsKeyFile, ec)) return {};
+    return g.Settings().Load(g.Workspace(), project::kSettingsName);
 }
 
 Status SaveStore(Tglobal& g) {
     std::error_code ec;
     fs::create_directories(g.Workspace(), ec);
     if (ec) return Error{"cannot create " + g.Workspace().string() + ": " + ec.message(), 2};
-    return g.Settings().Save(g.Workspace(), kStore);
+    return g.Settings().Save(g.Workspace(), project::kSettingsName);
 }
 
 Result<std::string> ToGbk(const std::string& utf8, const std::string& what) {
