@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/picture.h"
 #include "display/tgd.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
@@ -168,23 +169,10 @@ void ForEachChar(std::string_view s, F f) {
     }
 }
 
-struct PictureRecord {
-    int width = 0, height = 0;
-    int64_t data = 0;
-    bool Usable() const { return width <= 1024 && height <= 1024 && data < static_cast<int64_t>(flash::kImageSize); }
-};
-
-// Picture index record pn at 0x4000 + 8 * pn: width, height (16-bit big-endian), data address
-// (24-bit big-endian at bytes 5..7).
-PictureRecord ReadPicture(Tgd& gd, int pn) {
-    const uint8_t* r = gd.ReadFlash(flash::kPicIndex + static_cast<int64_t>(pn) * 8, 8);
-    return PictureRecord{Be16(r), Be16(r + 2), static_cast<int64_t>(r[5]) << 16 | r[6] << 8 | r[7]};
-}
-
 // One glyph over a slot's picture: ink in the foreground colour, the picture where it is clear.
-void DrawCharOverSlot(Tgd& gd, int size, int lead, int code, int x, int y, const TextSlot& slot) {
-    const PictureRecord pic = ReadPicture(gd, slot.picture);
-    if (!pic.Usable()) return;
+void DrawCharOverSlot(Tgd& gd, int size, int lead, int code, int x, int y, const BackgroundSlot& slot) {
+    const PictureRecord pic = ReadPictureRecord(gd, slot.pn);
+    if (!pic.SizeUsable() || pic.address >= static_cast<int64_t>(flash::kImageSize)) return;
     const Glyph found = Find(gd, size, lead, code);
     const int n = found.columns;
     if (!(slot.x <= x && x + n < slot.x + pic.width && slot.y <= y && y + n <= slot.y + pic.height)) {
@@ -201,7 +189,7 @@ void DrawCharOverSlot(Tgd& gd, int size, int lead, int code, int x, int y, const
     const uint32_t ink = gd.Colour(gd.foreground);
     for (int i = 0; i < cols; ++i) {
         // Picture pixel (col, row) lies at data + 2 * (height * col + row), big-endian RGB565.
-        const int64_t a = pic.data + 2 * (static_cast<int64_t>(pic.height) * (x + i - slot.x) + (y - slot.y));
+        const int64_t a = pic.address + 2 * (static_cast<int64_t>(pic.height) * (x + i - slot.x) + (y - slot.y));
         const uint8_t* px = gd.ReadBackground(a, readable);
         const uint8_t* col = ts.glyph.data() + i * per;
         for (int row = 0; row < rows; ++row) {
@@ -213,7 +201,7 @@ void DrawCharOverSlot(Tgd& gd, int size, int lead, int code, int x, int y, const
 }
 
 // Single line from (x, y); over a slot when `slot` has a picture.
-void Line(Tgd& gd, int size, int x, int y, const TextSlot* slot) {
+void Line(Tgd& gd, int size, int x, int y, const BackgroundSlot* slot) {
     TextState& ts = gd.text_state;
     gd.bounds = {x, y, x, y + size};
     ts.pen_x = x;
@@ -221,7 +209,7 @@ void Line(Tgd& gd, int size, int x, int y, const TextSlot* slot) {
     ForEachChar(ts.text, [&](int lead, int code) {
         const int pen = ts.pen_x;
         int advance;
-        if (slot && slot->picture != 0) {
+        if (slot && slot->pn != 0) {
             DrawCharOverSlot(gd, size, lead, code, pen, y, *slot);
             advance = lead != 0 ? size : ts.half_width;
         } else {
@@ -234,31 +222,16 @@ void Line(Tgd& gd, int size, int x, int y, const TextSlot* slot) {
     ts.lx = 0;
 }
 
-// The cut-picture operation over a slot's picture: w x h from source (px, py) at (x, y).
-void CutSlotPicture(Tgd& gd, const TextSlot& slot, int px, int py, int w, int h, int x, int y) {
-    if (slot.picture == 0 || w <= 0) return;
-    const PictureRecord pic = ReadPicture(gd, slot.picture);
-    if (pic.width > 1024 || pic.height > 1024) return;
-    if (pic.width < px + w || pic.height < py + h) return;
-    if (pic.data >= static_cast<int64_t>(flash::kImageSize)) return;
-    // A column read takes (2h mod 512) bytes, so at most 255 rows show.
-    const int bytes = (2 * h) % 512;
-    for (int k = 0; k < w; ++k) {
-        const int64_t a = pic.data + 2 * (static_cast<int64_t>(pic.height) * (px + k) + py);
-        const uint8_t* p = gd.ReadFlash(a, bytes);
-        for (int r = 0; r < bytes / 2; ++r)
-            gd.SetPixel(x + k, y + r, Tgd::ModuleToDesktop(static_cast<uint16_t>(p[2 * r] << 8 | p[2 * r + 1])));
-    }
-}
-
-void Label(Tgd& gd, int size, int align, const TextSlot* slot) {
+void Label(Tgd& gd, int size, int align, const BackgroundSlot* slot) {
     TextState& ts = gd.text_state;
     const int x1 = gd.work.x1, y1 = gd.work.y1, x2 = gd.work.x2;
     const int w = text::Measure(gd, size, ts.text);
-    const bool over = slot && slot->picture != 0;
+    const bool over = slot && slot->pn != 0;
+    // Parts of the box the text leaves free: the background colour, or the slot's picture cut
+    // out under them.
     auto paint = [&](int from, int to) {
         if (over)
-            CutSlotPicture(gd, *slot, from - slot->x, y1 - slot->y, to - from, size, from, y1);
+            CutPicture(gd, from, y1, slot->pn, from - slot->x, y1 - slot->y, to - from, size);
         else
             gd.FillRect(from, y1, to, y1 + size, gd.Colour(gd.BackgroundNumber()));
     };
@@ -332,8 +305,7 @@ void DrawLineOverSlot(Tgd& gd, int size, int slot) {
     // 12-pixel glyphs do not fit the over-picture layout of size/8 bytes a column: a 12-pixel
     // line is drawn as it is without a slot.
     if (size == 12) return DrawLine(gd, size);
-    const TextSlot s = gd.SlotForText(slot & 7);
-    Line(gd, size, gd.work.x1, gd.work.y1, &s);
+    Line(gd, size, gd.work.x1, gd.work.y1, &gd.Background(slot));
 }
 
 void DrawParagraph(Tgd& gd, int size, int x2, int lw) {
@@ -360,8 +332,7 @@ void DrawLabel(Tgd& gd, int size, int align) { Label(gd, size, align, nullptr); 
 
 void DrawLabelOverSlot(Tgd& gd, int size, int align, int slot) {
     if (size == 12) return Label(gd, size, align, nullptr);
-    const TextSlot s = gd.SlotForText(slot & 7);
-    Label(gd, size, align, &s);
+    Label(gd, size, align, &gd.Background(slot));
 }
 
 int Measure(Tgd& gd, int size, std::string_view s) {
@@ -404,13 +375,6 @@ void Tgd::ReadFontRegions() {
     if (e != 0xFFFF && d < e) { ts.base16 = d; ts.gbk16 = true; }
     if (f != 0xFFFF && e < f) { ts.base24 = e; ts.gbk24 = true; }
     if (g != 0xFFFF && f < g) { ts.base32 = f; ts.gbk32 = true; }
-}
-
-TextSlot Tgd::SlotForText(int m) const {
-    // The background slots join the screen with the picture statements; until then every slot
-    // reads as one without a picture.
-    (void)m;
-    return {};
 }
 
 }  // namespace quelmo

@@ -21,11 +21,6 @@ inline constexpr int kAsc16Width = 8;
 
 }  // namespace text
 
-// A background slot as the text statements see it: its position and picture number (0: none).
-struct TextSlot {
-    int x = 0, y = 0, picture = 0;
-};
-
 // The screen's text state. Bases count 256-byte units; 0 means the full font is absent.
 struct TextState {
     std::string text;      // GBK bytes of the current statement

@@ -44,8 +44,6 @@ public:
     void ReadFontRegions();
     // Text: the state the text statements keep between glyphs and statements.
     TextState text_state;
-    // Background slot m (0..7) as the text statements read it.
-    TextSlot SlotForText(int m) const;
 
     // The flash reader: n bytes from flash address a into the scratch area. A negative a counts as
     // 16 MB; a read that would touch the last byte of the image or go past it yields FF bytes.
