@@ -5,6 +5,8 @@
 
 #include "core/tcmd.h"
 #include "flash/trom.h"
+#include "fonts/canvas.h"
+#include "fonts/tmakefont.h"
 #include "project/hashtable.h"
 
 namespace quelmo {
@@ -13,12 +15,17 @@ Tglobal::Tglobal(std::filesystem::path workdir)
     : workdir_(std::move(workdir)),
       rom_(std::make_unique<Trom>()),
       settings_(std::make_unique<THashTable>()),
+      canvas_(std::make_unique<MonoCanvas>()),
+      makefont_(std::make_unique<Tmakefont>(*canvas_)),
       cmd_(std::make_unique<Tcmd>(*rom_)) {
+    makefont_->ResetDefaults();
     cmd_->SetPages(settings_.get());
 }
 
 Tglobal::~Tglobal() {
     cmd_.reset();
+    makefont_.reset();
+    canvas_.reset();
     rom_.reset();
     settings_.reset();
 }

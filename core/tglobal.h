@@ -9,6 +9,8 @@ namespace quelmo {
 
 class Trom;
 class THashTable;
+class MonoCanvas;
+class Tmakefont;
 class Tcmd;
 
 class Tglobal {
@@ -21,6 +23,7 @@ public:
 
     Trom& Rom() { return *rom_; }
     THashTable& Settings() { return *settings_; }
+    Tmakefont& Makefont() { return *makefont_; }
     Tcmd& Cmd() { return *cmd_; }
 
     const std::filesystem::path& Workdir() const { return workdir_; }
@@ -34,6 +37,8 @@ private:
     // Created in this order; destroyed as the program tears down (interpreter, image, store).
     std::unique_ptr<Trom> rom_;
     std::unique_ptr<THashTable> settings_;
+    std::unique_ptr<MonoCanvas> canvas_;  // the rasteriser's 3200 x 255 one-bit drawing bitmap
+    std::unique_ptr<Tmakefont> makefont_;
     std::unique_ptr<Tcmd> cmd_;
 };
 

@@ -8,6 +8,7 @@ class Tcmd;
 void RegisterHandlers(Tcmd& cmd);
 
 void RegisterShapeHandlers(Tcmd& cmd);  // shapes, colours, CLS, SXY and the statements that draw nothing
+void RegisterTextHandlers(Tcmd& cmd);   // DS, PS12..PS64, BS, LABL, PLAB
 void RegisterPictureHandlers(Tcmd& cmd);  // PIC, CPIC, ICON, BPIC
 void RegisterWidgetHandlers(Tcmd& cmd);   // curve, menu, hot zones, input box
 

@@ -115,6 +115,7 @@ void RegisterShapeHandlers(Tcmd& cmd) {
 
 void RegisterHandlers(Tcmd& cmd) {
     RegisterShapeHandlers(cmd);
+    RegisterTextHandlers(cmd);
     RegisterPictureHandlers(cmd);
     RegisterWidgetHandlers(cmd);
 }

@@ -29,10 +29,6 @@ Tgd::Tgd(const Trom& rom) : rom_(rom) {
     ReadFontRegions();
 }
 
-void Tgd::ReadFontRegions() {
-    // The text statements bring the font regions with them.
-}
-
 uint32_t Tgd::ModuleToDesktop(uint16_t v) {
     // The low bits stay 0: FFFF becomes F8 FC F8, not white.
     return Rgb(static_cast<uint32_t>(v >> 11) * 8, static_cast<uint32_t>((v >> 5) & 0x3F) * 4,

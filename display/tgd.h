@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "display/framebuffer.h"
+#include "display/text.h"
 #include "display/picture.h"
 #include "display/widgets.h"
 
@@ -41,6 +42,8 @@ public:
     // Reads the font regions and modes from the flash image's config block; called when the
     // screen is created and after every build of the flash image.
     void ReadFontRegions();
+    // Text: the state the text statements keep between glyphs and statements.
+    TextState text_state;
 
     // The flash reader: n bytes from flash address a into the scratch area. A negative a counts as
     // 16 MB; a read that would touch the last byte of the image or go past it yields FF bytes.
