@@ -301,6 +301,13 @@ const uint8_t* Asc12Glyph(uint8_t c) {
 
 void DrawLine(Tgd& gd, int size) { Line(gd, size, gd.work.x1, gd.work.y1, nullptr); }
 
+void DrawTitle(Tgd& gd, int x, int y, std::string_view s, int size, int colour) {
+    gd.text_state.text.assign(s);
+    gd.text_state.lx = 0;
+    gd.foreground = colour;
+    Line(gd, size, x, y, nullptr);
+}
+
 void DrawLineOverSlot(Tgd& gd, int size, int slot) {
     // 12-pixel glyphs do not fit the over-picture layout of size/8 bytes a column: a 12-pixel
     // line is drawn as it is without a slot.

@@ -46,6 +46,8 @@ void DrawParagraph(Tgd& gd, int size, int x2, int lw);
 void DrawLabel(Tgd& gd, int size, int align);
 // Label over background slot (PLAB); a slot without a picture gives a plain label.
 void DrawLabelOverSlot(Tgd& gd, int size, int align, int slot);
+// A single line of `s` at (x, y) in colour number `colour`, without a limit: the menu's titles.
+void DrawTitle(Tgd& gd, int x, int y, std::string_view s, int size, int colour);
 // Width in pixels of a text at a size, as the labels measure it.
 int Measure(Tgd& gd, int size, std::string_view text);
 

@@ -95,6 +95,7 @@ void RegisterTextHandlers(Tcmd& cmd) {
     cmd.Register("BS24", BS<24>, Tcmd::kTypeRightEdge);
     cmd.Register("LABL", Label<false>, Tcmd::kTypeRightEdge);
     cmd.Register("PLAB", Label<true>, Tcmd::kTypeRightEdge);
+    cmd.Screen().widgets.text_line = text::DrawTitle;
 }
 
 }  // namespace quelmo

@@ -216,3 +216,24 @@ TEST(HotZones, IconButtonsFromTheSheet) {
 
 }  // namespace
 }  // namespace quelmo::test
+
+namespace quelmo::test {
+namespace {
+
+TEST(Menu, TitlesAreDrawnAsSingleLinesOfText) {
+    // The built-in 8 x 16 ASC font has one glyph here: 'A' as a full first column.
+    Screen s(64, 40);
+    THashTable pages;
+    s.cmd.SetPages(&pages);
+    for (int b = 0; b < 16; ++b) s.rom.Image()[0x75000 + 0x21 * 16 + b] = b < 2 ? 0xFF : 0x00;
+    pages.SetValue("pgcn0", "MDF(1,0,'A');");
+    s.Run("MENU(0,0,40,20,0,0,5,16,0,1,1,0);MSHW;");
+    // Item 0 is selected (61); its title starts at x1 + ax2 = 5, (20 - 16) / 2 = 2 down, in colour 15.
+    for (int y = 2; y < 18; ++y) EXPECT_EQ(s.At(5, y), s.Colour(15)) << y;
+    EXPECT_EQ(s.At(6, 2), s.Colour(61));   // the glyph's paper is the item's colour
+    EXPECT_EQ(s.At(5, 1), s.Colour(61));
+    EXPECT_EQ(s.At(5, 18), s.Colour(61));
+}
+
+}  // namespace
+}  // namespace quelmo::test
