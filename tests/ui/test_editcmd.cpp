@@ -53,6 +53,23 @@ private slots:
         QCOMPARE(lcd->View().At(0, 0), Tgd::ModuleToDesktop(0xF800));
     }
 
+    void textIsDrawnWithTheBuiltInFonts() {
+        // A fresh working folder: the window builds its image over the base image drawn from
+        // the free fonts, so a 16-pixel 'A' is a glyph, not a solid cell.
+        QTemporaryDir dir;
+        ui::MainWindow w(dir.path().toStdString());
+        auto* edit = w.findChild<QPlainTextEdit*>("cmdedit");
+        auto* lcd = w.findChild<ui::ScreenView*>("LCD");
+        edit->setPlainText("DS16(0,0,'A',1);");
+        const uint32_t red = Tgd::ModuleToDesktop(0xF800);
+        int ink = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 8; ++x) ink += lcd->View().At(x, y) == red;
+        QVERIFY(ink > 10);
+        QVERIFY(ink < 64);
+        QCOMPARE(lcd->View().At(8, 0), Rgb(0, 0, 0));
+    }
+
     void screenPixelsStaySharpWhenScaled() {
         QTemporaryDir dir;
         ui::MainWindow w(dir.path().toStdString());
