@@ -1,6 +1,7 @@
 // JPEG decoding and encoding over libjpeg-turbo. libjpeg reports errors by calling error_exit,
 // which must not return; ours jumps back to the call with longjmp. Only plain data lives in the
 // frames the jump leaves, and every buffer the pixels go through is declared before setjmp.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -45,8 +46,10 @@ void InstallErrors(jpeg_common_struct* cinfo, ErrorManager& err) {
 }
 
 // Adobe CMYK JPEGs store the channels inverted (255 = no ink); others store ink amounts.
+// `Stride` is the bytes of an output pixel: 3 (R, G, B) or 4 (R, G, B, unused).
+template <int Stride>
 void CmykToRgb(const uint8_t* cmyk, uint8_t* rgb, int width, bool inverted) {
-    for (int x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+    for (int x = 0; x < width; ++x, cmyk += 4, rgb += Stride) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
         rgb[0] = static_cast<uint8_t>(c * k / 255);
@@ -60,7 +63,7 @@ void CmykToRgb(const uint8_t* cmyk, uint8_t* rgb, int width, bool inverted) {
 Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
-    std::vector<uint8_t> row, converted;
+    std::vector<uint8_t> row, converted, strip;
     volatile bool refused = false;
     InstallErrors(reinterpret_cast<jpeg_common_struct*>(&cinfo), err);
     if (setjmp(err.jump)) {
@@ -78,7 +81,33 @@ Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
         jpeg_destroy_decompress(&cinfo);
         return Error{"picture too large to decode (" + std::to_string(width) + " x " + std::to_string(height) + ")", 2};
     }
-    if (!refused) {
+    if (!refused && sink.on_strip) {
+        // Strips: the decoder writes four-byte pixels straight into the strip's rows.
+        if (!cmyk) cinfo.out_color_space = JCS_EXT_RGBX;
+        jpeg_start_decompress(&cinfo);
+        const size_t pitch = static_cast<size_t>(width) * 4;
+        strip.resize(pitch * kJpegStripRows);
+        if (cmyk) row.resize(static_cast<size_t>(width) * 4);
+        JSAMPROW rows[kJpegStripRows];
+        for (int r = 0; r < kJpegStripRows; ++r) rows[r] = strip.data() + pitch * static_cast<size_t>(r);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const int y = static_cast<int>(cinfo.output_scanline);
+            const int want = std::min(kJpegStripRows, height - y);
+            int got = 0;
+            while (got < want) {
+                JSAMPROW target[1] = {cmyk ? row.data() : rows[got]};
+                JSAMPARRAY into = cmyk ? target : rows + got;
+                const int n = static_cast<int>(jpeg_read_scanlines(&cinfo, into, static_cast<JDIMENSION>(cmyk ? 1 : want - got)));
+                if (n <= 0) break;
+                if (cmyk) CmykToRgb<4>(row.data(), rows[got], width, cinfo.saw_Adobe_marker);
+                got += n;
+            }
+            if (got == 0) break;
+            sink.on_strip(y, got, rows);
+            if (got < want) break;
+        }
+        jpeg_finish_decompress(&cinfo);
+    } else if (!refused) {
         jpeg_start_decompress(&cinfo);
         row.resize(static_cast<size_t>(width) * cinfo.output_components);
         if (cmyk) converted.resize(static_cast<size_t>(width) * 3);
@@ -87,7 +116,7 @@ Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
             const int y = static_cast<int>(cinfo.output_scanline);
             if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
             if (cmyk) {
-                CmykToRgb(row.data(), converted.data(), width, cinfo.saw_Adobe_marker);
+                CmykToRgb<3>(row.data(), converted.data(), width, cinfo.saw_Adobe_marker);
                 sink.on_row(y, converted.data());
             } else {
                 sink.on_row(y, row.data());

@@ -1,9 +1,20 @@
 #include "pictures/jpglist.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <atomic>
+#include <bit>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <system_error>
+#include <thread>
+#include <tuple>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quelmo {
 
@@ -11,37 +22,98 @@ using namespace pictures;
 
 namespace {
 
-// RGB565 of a row of 24-bit pixels: (R & F8) << 8 | (G & FC) << 3 | B >> 3.
-void PackRow(const uint8_t* rgb, uint16_t* out, int width) {
-    for (int x = 0; x < width; ++x, rgb += 3)
-        out[x] = static_cast<uint16_t>((rgb[0] & 0xF8) << 8 | (rgb[1] & 0xFC) << 3 | rgb[2] >> 3);
-}
-
-// The two bytes of an RGB565 value in the layout's order, as they lie in memory, with FF high
-// bytes made F7 and FF low bytes DE (see PixelBytes).
-template <bool HighFirst>
-uint16_t StoredPair(uint16_t v) {
-    uint8_t hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
-    hi = static_cast<uint8_t>(hi - (hi == 0xFF ? 0x08 : 0));
-    lo = static_cast<uint8_t>(lo - (lo == 0xFF ? 0x21 : 0));
-    const uint8_t bytes[2] = {HighFirst ? hi : lo, HighFirst ? lo : hi};
-    uint16_t pair;
-    std::memcpy(&pair, bytes, 2);
-    return pair;
-}
-
-// Turns a row-major W x H picture into columns at `out`: pixel (x, y) goes to out[x H + y]. Bands
-// of 32 columns keep both sides of the copy in cache.
-template <bool HighFirst>
-void RowsToColumns(const uint16_t* rows, uint16_t* out, int width, int height) {
-    constexpr int kBand = 32;
-    for (int x0 = 0; x0 < width; x0 += kBand) {
-        const int x1 = std::min(x0 + kBand, width);
-        for (int y = 0; y < height; ++y) {
-            const uint16_t* row = rows + static_cast<size_t>(y) * width;
-            for (int x = x0; x < x1; ++x) out[static_cast<size_t>(x) * height + y] = StoredPair<HighFirst>(row[x]);
-        }
+// The stored pair of a pixel (Stride bytes, R, G, B first): its RGB565 value's two bytes in the
+// layout's order as they lie in memory, FF high bytes made F7 and FF low bytes DE (PixelBytes).
+template <bool HighFirst, int Stride>
+inline void PackRow(const uint8_t* rgb, uint16_t* out, int width) {
+    for (int x = 0; x < width; ++x, rgb += Stride) {
+        uint32_t v = (rgb[0] & 0xF8u) << 8 | (rgb[1] & 0xFCu) << 3 | rgb[2] >> 3;
+        v -= v >= 0xFF00 ? 0x0800 : 0;
+        v -= (v & 0xFF) == 0xFF ? 0x21 : 0;
+        if (HighFirst == (std::endian::native == std::endian::little)) v = (v >> 8 | v << 8) & 0xFFFF;
+        out[x] = static_cast<uint16_t>(v);
     }
+}
+
+// The four-byte rows of the JPEG decoder, the bulk of the work: built for AVX2 as well where the
+// compiler can, picked at load time by the processor. Not in sanitizer builds, whose runtime is
+// not up yet when that pick is made.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define QUELMO_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define QUELMO_SANITIZED 1
+#endif
+#endif
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(QUELMO_SANITIZED)
+#define QUELMO_PACK_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define QUELMO_PACK_CLONES
+#endif
+QUELMO_PACK_CLONES void PackRgbxRows(bool high_first, const uint8_t* const* rows, int count, int width, uint16_t* out) {
+    for (int r = 0; r < count; ++r, out += width) {
+        if (high_first)
+            PackRow<true, 4>(rows[r], out, width);
+        else
+            PackRow<false, 4>(rows[r], out, width);
+    }
+}
+
+// Copies the pairs of `rows` rows from `from` (rows `pitch` pairs apart) into columns at `to`
+// (columns `height` pairs apart): from[r pitch + x] goes to to[x height + r], for `cols` columns.
+void CopyToColumns(const uint16_t* from, size_t pitch, int rows, int cols, uint16_t* to, size_t height) {
+    for (int x = 0; x < cols; ++x)
+        for (int r = 0; r < rows; ++r) to[static_cast<size_t>(x) * height + r] = from[static_cast<size_t>(r) * pitch + x];
+}
+
+#if defined(__SSE2__)
+// The same for a block of 8 rows of 8 pairs, through registers.
+inline void CopyToColumns8x8(const uint16_t* from, size_t pitch, uint16_t* to, size_t height) {
+    auto load = [&](size_t r) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + r * pitch)); };
+    const __m128i a0 = load(0), a1 = load(1), a2 = load(2), a3 = load(3);
+    const __m128i a4 = load(4), a5 = load(5), a6 = load(6), a7 = load(7);
+    // Interleave pairs, then runs of two, then runs of four: column x ends up in one register.
+    const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
+    const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
+    const __m128i b4 = _mm_unpacklo_epi16(a4, a5), b5 = _mm_unpackhi_epi16(a4, a5);
+    const __m128i b6 = _mm_unpacklo_epi16(a6, a7), b7 = _mm_unpackhi_epi16(a6, a7);
+    const __m128i c0 = _mm_unpacklo_epi32(b0, b2), c1 = _mm_unpackhi_epi32(b0, b2);
+    const __m128i c2 = _mm_unpacklo_epi32(b1, b3), c3 = _mm_unpackhi_epi32(b1, b3);
+    const __m128i c4 = _mm_unpacklo_epi32(b4, b6), c5 = _mm_unpackhi_epi32(b4, b6);
+    const __m128i c6 = _mm_unpacklo_epi32(b5, b7), c7 = _mm_unpackhi_epi32(b5, b7);
+    auto store = [&](size_t x, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x * height), v); };
+    store(0, _mm_unpacklo_epi64(c0, c4));
+    store(1, _mm_unpackhi_epi64(c0, c4));
+    store(2, _mm_unpacklo_epi64(c1, c5));
+    store(3, _mm_unpackhi_epi64(c1, c5));
+    store(4, _mm_unpacklo_epi64(c2, c6));
+    store(5, _mm_unpackhi_epi64(c2, c6));
+    store(6, _mm_unpacklo_epi64(c3, c7));
+    store(7, _mm_unpackhi_epi64(c3, c7));
+}
+#endif
+
+// Stores a strip of `count` rows from row y0 of a W x H picture in columns: pixel (x, y) goes to
+// columns[x H + y]. The rows are packed into `packed` (count x W pairs) first, then copied out
+// eight columns at a time, so each column's part of the strip is one run of 2 count bytes.
+template <bool HighFirst, int Stride>
+void PlaceStrip(const uint8_t* const* rows, int count, int y0, int width, int height, uint16_t* packed,
+                uint16_t* columns) {
+    if constexpr (Stride == 4)
+        PackRgbxRows(HighFirst, rows, count, width, packed);
+    else
+        for (int r = 0; r < count; ++r) PackRow<HighFirst, Stride>(rows[r], packed + static_cast<size_t>(r) * width, width);
+    const size_t pitch = static_cast<size_t>(width), h = static_cast<size_t>(height);
+    int x0 = 0;
+#if defined(__SSE2__)
+    for (; x0 + 8 <= width; x0 += 8) {
+        uint16_t* to = columns + static_cast<size_t>(x0) * h + y0;
+        int r0 = 0;
+        for (; r0 + 8 <= count; r0 += 8) CopyToColumns8x8(packed + r0 * pitch + x0, pitch, to + r0, h);
+        CopyToColumns(packed + r0 * pitch + x0, pitch, count - r0, 8, to + r0, h);
+    }
+#endif
+    CopyToColumns(packed + x0, pitch, count, width - x0, columns + static_cast<size_t>(x0) * h + y0, h);
 }
 
 }  // namespace
@@ -135,98 +207,223 @@ void Tjpglist::WriteRecord(int n, int width, int height, uint32_t address) {
 }
 
 Result<Tjpglist::Added> Tjpglist::Add(int n, int s) {
-    if (n < 0 || n >= kSlots || s < 0 || s >= kSlots) return Added::kNoRoom;
-    const PictureSlot& slot = slots_[static_cast<size_t>(s)];
-    if (slot.width >= kMaxOutputWidth || slot.height >= kMaxOutputHeight) return Added::kTooLarge;
+    auto added = AddAll({Addition{n, s}}, 1, nullptr);
+    if (!added) return added.error();
+    return added->front();
+}
 
-    size_t start = position_;
-    if (layout_ == PicLayout::kSd) start = (start + kSdAlign - 1) / kSdAlign * kSdAlign;
+namespace {
+
+// Places a picture's rows, a strip at a time, at `columns` in the layout's byte order.
+class StripPlacer {
+public:
+    StripPlacer(bool high_first, int width, int height, uint8_t* columns)
+        : high_first_(high_first), width_(width), height_(height), columns_(reinterpret_cast<uint16_t*>(columns)) {}
+
+    void Place(int y0, int count, const uint8_t* const* rows, int stride, std::vector<uint16_t>& packed) const {
+        packed.resize(static_cast<size_t>(kJpegStripRows) * static_cast<size_t>(width_));
+        const auto args = std::make_tuple(rows, count, y0, width_, height_, packed.data(), columns_);
+        if (high_first_)
+            std::apply(stride == 4 ? PlaceStrip<true, 4> : PlaceStrip<true, 3>, args);
+        else
+            std::apply(stride == 4 ? PlaceStrip<false, 4> : PlaceStrip<false, 3>, args);
+    }
+
+private:
+    bool high_first_;
+    int width_, height_;
+    uint16_t* columns_;  // 2-byte aligned: pictures start on even positions
+};
+
+}  // namespace
+
+Result<std::vector<Tjpglist::Added>> Tjpglist::AddAll(const std::vector<Addition>& additions, int threads,
+                                                      const std::function<void(size_t done, size_t total)>& progress,
+                                                      const std::function<void(size_t from, size_t to)>& placed_bytes) {
     // The data buffer holds 16 MB less the last pair; on the flash the data must also end
     // inside the 16 MB image, which it enters at 0x100000.
     const size_t limit = layout_ == PicLayout::kFlash ? kFlashImageEnd - kFlashAddressBase : kDataBufferSize - 2;
-
-    // Rows are converted into a row-major staging area first, then turned into columns in bands
-    // of 32, which keeps both sides of the copy in cache.
-    int width = slot.width, height = slot.height;
     const bool high_first = layout_ == PicLayout::kFlash;
-    auto fits = [&](int w, int h) {
-        return start + static_cast<size_t>(w) * static_cast<size_t>(h) * 2 <= limit;
-    };
-    auto stage = [&](int w, int h) { staging_.resize(static_cast<size_t>(w) * static_cast<size_t>(h)); };
-    // libjpeg-turbo's own RGB565 output is slower than its SIMD RGB output packed here.
-    auto put_row = [&](int y, const uint8_t* rgb) { PackRow(rgb, staging_.data() + static_cast<size_t>(y) * width, width); };
+    const size_t first_position = position_;
+    std::vector<Added> outcome(additions.size(), Added::kNoRoom);
 
-    bool too_large = false, no_room = false;
-    if (IsGifName(slot.file)) {
-        auto picture = LoadPictureFile(slot.file);
-        if (!picture) return picture.error();
-        width = picture->width;
-        height = picture->height;
-        too_large = width >= kMaxOutputWidth || height >= kMaxOutputHeight;
-        no_room = !too_large && !fits(width, height);
-        if (!too_large && !no_room) {
-            stage(width, height);
-            for (int y = 0; y < height; ++y) PackRow(picture->At(0, y), staging_.data() + static_cast<size_t>(y) * width, width);
+    // First, in list order: each picture's size from its file's header, and from that its place.
+    // GIF files are decoded and placed right away; JPEG files wait for the second pass with
+    // their bytes, since their decoding is the bulk of the work.
+    struct Placed {
+        size_t item;
+        std::filesystem::path file;
+        bool jpeg;
+        std::string bytes;  // a JPEG file's, until it is decoded
+        size_t from;   // the data position before it: an SD picture's gap lies between
+        size_t start;
+        int width, height;
+        Status status;
+    };
+    std::vector<Placed> placed;
+    std::vector<uint16_t> packed;
+    auto give_back = [&] {
+        std::memset(data_.get() + first_position, 0xFF, written_ - first_position);
+        written_ = position_ = first_position;
+    };
+    for (size_t i = 0; i < additions.size(); ++i) {
+        const auto [n, s] = additions[i];
+        if (n < 0 || n >= kSlots || s < 0 || s >= kSlots) continue;
+        const PictureSlot& slot = slots_[static_cast<size_t>(s)];
+        if (slot.width >= kMaxOutputWidth || slot.height >= kMaxOutputHeight) {
+            outcome[i] = Added::kTooLarge;
+            continue;
         }
-    } else {
-        auto bytes = ReadWholeFile(slot.file);
-        if (!bytes) return bytes.error();
-        JpegSink sink;
-        sink.on_size = [&](int w, int h) {
-            width = w;
-            height = h;
-            too_large = w >= kMaxOutputWidth || h >= kMaxOutputHeight;
-            no_room = !too_large && !fits(w, h);
-            if (too_large || no_room) return false;
-            stage(w, h);
-            return true;
-        };
-        sink.on_row = put_row;
-        if (auto st = DecodeJpeg(*bytes, sink); !st) return Error{slot.file.string() + ": " + st.error().message, 2};
+        Placed p{i, slot.file, !IsGifName(slot.file), {}, position_, position_, 0, 0, {}};
+        if (layout_ == PicLayout::kSd) p.start = (p.start + kSdAlign - 1) / kSdAlign * kSdAlign;
+        Picture gif_picture;
+        if (!p.jpeg) {
+            auto picture = LoadPictureFile(slot.file);
+            if (!picture) return give_back(), picture.error();
+            gif_picture = std::move(*picture);
+            p.width = gif_picture.width;
+            p.height = gif_picture.height;
+        } else {
+            auto bytes = ReadWholeFile(slot.file);
+            if (!bytes) return give_back(), bytes.error();
+            JpegSink header;
+            header.on_size = [&](int w, int h) {
+                p.width = w;
+                p.height = h;
+                return false;
+            };
+            if (auto st = DecodeJpeg(*bytes, header); !st) return give_back(), Error{slot.file.string() + ": " + st.error().message, 2};
+            p.bytes = std::move(*bytes);
+        }
+        if (p.width >= kMaxOutputWidth || p.height >= kMaxOutputHeight) {
+            outcome[i] = Added::kTooLarge;
+            continue;
+        }
+        const size_t size = static_cast<size_t>(p.width) * static_cast<size_t>(p.height) * 2;
+        if (p.start + size > limit) continue;  // kNoRoom
+        outcome[i] = Added::kWritten;
+        position_ = p.start + size;
+        written_ = std::max(written_, position_);
+        if (!p.jpeg) {
+            const StripPlacer placer(high_first, p.width, p.height, data_.get() + p.start);
+            const uint8_t* rows[kJpegStripRows];
+            for (int y0 = 0; y0 < p.height; y0 += kJpegStripRows) {
+                const int count = std::min(kJpegStripRows, p.height - y0);
+                for (int r = 0; r < count; ++r) rows[r] = gif_picture.At(0, y0 + r);
+                placer.Place(y0, count, rows, 3, packed);
+            }
+            if (placed_bytes) placed_bytes(p.from, position_);
+        }
+        placed.push_back(std::move(p));
     }
-    if (too_large) return Added::kTooLarge;
-    if (no_room) return Added::kNoRoom;
-    // Pixel (x, y) of a W x H picture lies at start + 2 (x H + y); start is even.
-    uint16_t* columns = reinterpret_cast<uint16_t*>(data_.get() + start);
-    if (high_first)
-        RowsToColumns<true>(staging_.data(), columns, width, height);
-    else
-        RowsToColumns<false>(staging_.data(), columns, width, height);
-    WriteRecord(n, width, height, address_base_ + static_cast<uint32_t>(start));
-    position_ = start + static_cast<size_t>(width) * static_cast<size_t>(height) * 2;
-    written_ = std::max(written_, position_);
-    return Added::kWritten;
+
+    // Then the JPEG files, decoded on up to `threads` threads at once, each straight into its
+    // own part of the data buffer. Progress is reported from the calling thread only.
+    std::atomic<size_t> next{0}, done{0};
+    auto work = [&](bool caller) {
+        std::vector<uint16_t> own;
+        for (size_t j; (j = next.fetch_add(1)) < placed.size();) {
+            Placed& p = placed[j];
+            if (p.jpeg) {
+                const StripPlacer placer(high_first, p.width, p.height, data_.get() + p.start);
+                JpegSink sink;
+                bool same_size = true;  // as the header said in the first pass: the same bytes
+                sink.on_size = [&](int w, int h) { return same_size = w == p.width && h == p.height; };
+                sink.on_strip = [&](int y0, int count, const uint8_t* const* rows) { placer.Place(y0, count, rows, 4, own); };
+                p.status = DecodeJpeg(p.bytes, sink);
+                if (p.status && !same_size) p.status = Error{"the picture changed its size", 2};
+                std::string().swap(p.bytes);
+                if (p.status && placed_bytes) placed_bytes(p.from, p.start + static_cast<size_t>(p.width) * p.height * 2);
+            }
+            const size_t finished = done.fetch_add(1) + 1;
+            if (caller && progress) progress(finished, placed.size());
+        }
+    };
+    std::vector<std::thread> helpers;
+    const size_t jpegs = static_cast<size_t>(std::count_if(placed.begin(), placed.end(), [](const Placed& p) { return p.jpeg; }));
+    for (size_t t = 1; t < static_cast<size_t>(std::max(threads, 1)) && t < jpegs; ++t) {
+        try {
+            helpers.emplace_back(work, false);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the caller's share grows
+        }
+    }
+    work(true);
+    for (std::thread& t : helpers) t.join();
+
+    for (const Placed& p : placed)
+        if (!p.status) return give_back(), Error{p.file.string() + ": " + p.status.error().message, 2};
+    for (const Placed& p : placed) {
+        const Addition& a = additions[p.item];
+        WriteRecord(a.n, p.width, p.height, address_base_ + static_cast<uint32_t>(p.start));
+    }
+    return outcome;
 }
 
-Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, size_t size) {
-    std::filesystem::path temp = target;
-    temp += ".part";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return Error{"cannot write " + target.string(), 1};
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            std::filesystem::remove(temp, ec);
-            return Error{"cannot write " + target.string(), 1};
+PieceFile::PieceFile(std::filesystem::path target) : target_(std::move(target)), part_(target_) {
+    part_ += ".part";
+    fd_ = ::open(part_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) failure_ = errno;
+}
+
+PieceFile::~PieceFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) {
+        std::error_code ec;
+        std::filesystem::remove(part_, ec);
+    }
+}
+
+void PieceFile::Write(size_t offset, const uint8_t* data, size_t size) {
+    if (failure_ != 0) return;
+    // Taking the room at once spares the file system growing the file a block at a time; where
+    // it cannot, the writes grow it as usual.
+    if (size > 0) (void)::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size));
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            int expected = 0;
+            failure_.compare_exchange_strong(expected, n < 0 ? errno : EIO);
+            return;
         }
+        done += static_cast<size_t>(n);
     }
+}
+
+Status PieceFile::Commit(size_t size) {
+    auto fail = [&](const std::string& why) { return Error{"cannot write " + target_.string() + ": " + why, 1}; };
+    if (failure_ == 0 && ::ftruncate(fd_, static_cast<off_t>(size)) != 0) failure_ = errno;
+    if (::close(fd_) != 0 && failure_ == 0) failure_ = errno;
+    fd_ = -1;
+    if (failure_ != 0) return fail(std::strerror(failure_));
     std::error_code ec;
-    std::filesystem::rename(temp, target, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        return Error{"cannot write " + target.string() + ": " + ec.message(), 1};
-    }
+    std::filesystem::rename(part_, target_, ec);
+    if (ec) return fail(ec.message());
+    committed_ = true;
     return {};
 }
 
-Status Tjpglist::WriteFiles(const std::filesystem::path& folder) const {
+Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, size_t size) {
+    PieceFile file(target);
+    file.Write(0, data, size);
+    return file.Commit(size);
+}
+
+Result<std::vector<Tjpglist::Added>> Tjpglist::MakeFiles(const std::vector<Addition>& additions, int threads,
+                                                         const std::function<void(size_t done, size_t total)>& progress,
+                                                         const std::filesystem::path& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (auto s = WriteFileWhole(folder / "pic.sbin", data_.get(), position_); !s) return s;
-    return WriteFileWhole(folder / "pic.idx", index_.get(), kIndexFileSize);
+    // Each picture's bytes go to the file as soon as they are placed, from the thread that
+    // placed them, while the others are still being decoded.
+    PieceFile data(folder / "pic.sbin");
+    auto added = AddAll(additions, threads, progress,
+                        [&](size_t from, size_t to) { data.Write(from, data_.get() + from, to - from); });
+    if (!added) return added.error();
+    if (auto s = data.Commit(position_); !s) return s.error();
+    if (auto s = WriteFileWhole(folder / "pic.idx", index_.get(), kIndexFileSize); !s) return s.error();
+    return added;
 }
 
 }  // namespace quelmo

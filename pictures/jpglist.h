@@ -9,8 +9,10 @@
 // pic.sbin: each picture column by column from the left, each column top to bottom, two bytes a
 //   pixel of RGB565; high byte first on the flash, low byte first on the SD card, where every
 //   picture also starts on a multiple of 512 bytes (FF in the gaps).
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -84,13 +86,29 @@ public:
     // would not fit the data buffer (or, on the flash, the image) is left out whole (kNoRoom).
     Result<Added> Add(int n, int s);
 
+    // Adds the pictures as Add would, one after the other, decoding JPEG files on up to `threads`
+    // threads at once; `progress` hears, on the calling thread, how many of how many pictures
+    // have been placed so far. A
+    // picture that cannot be decoded fails the whole call and leaves the data as it was.
+    struct Addition {
+        int n;  // picture number
+        int s;  // slot
+    };
+    // `placed_bytes`, when given, hears of each stretch of the data buffer that is final, from
+    // the thread that placed it: several threads may call it at once.
+    Result<std::vector<Added>> AddAll(const std::vector<Addition>& additions, int threads,
+                                      const std::function<void(size_t done, size_t total)>& progress,
+                                      const std::function<void(size_t from, size_t to)>& placed_bytes = nullptr);
+    // Make's work after the reset: adds the pictures (AddAll) and writes pic.sbin (the data up to
+    // the data position, each picture's bytes as soon as they are placed) and pic.idx (the first
+    // 4096 bytes of the index) into the folder, each replacing an older file only once whole.
+    Result<std::vector<Added>> MakeFiles(const std::vector<Addition>& additions, int threads,
+                                         const std::function<void(size_t done, size_t total)>& progress,
+                                         const std::filesystem::path& folder);
+
     const uint8_t* Index() const { return index_.get(); }
     const uint8_t* Data() const { return data_.get(); }
     size_t DataPosition() const { return position_; }
-
-    // Writes pic.sbin (the data up to the data position) and pic.idx (the first 4096 bytes of the
-    // index) into the folder, each replacing an older file only once written whole.
-    Status WriteFiles(const std::filesystem::path& folder) const;
 
 private:
     static Result<PictureSlot> ReadForList(const std::filesystem::path& file);
@@ -104,7 +122,28 @@ private:
     std::unique_ptr<uint8_t[]> data_;
     size_t position_ = 0;
     size_t written_ = 0;  // the data buffer is FF from here on
-    std::vector<uint16_t> staging_;  // one picture's pixel pairs, row by row; reused
+};
+
+// A file written in pieces, at their offsets and from any number of threads at once, under a
+// temporary name beside `target`; Commit renames it over `target` once it is whole. A file never
+// committed is removed, so a failed write never leaves a half file in the target's place.
+class PieceFile {
+public:
+    explicit PieceFile(std::filesystem::path target);
+    ~PieceFile();
+    PieceFile(const PieceFile&) = delete;
+    PieceFile& operator=(const PieceFile&) = delete;
+
+    // A failure is kept and reported by Commit; later writes are skipped.
+    void Write(size_t offset, const uint8_t* data, size_t size);
+    // Cuts the file to `size` bytes and renames it into place.
+    Status Commit(size_t size);
+
+private:
+    std::filesystem::path target_, part_;
+    int fd_ = -1;
+    std::atomic<int> failure_{0};  // errno of the first failure
+    bool committed_ = false;
 };
 
 // Replaces `target` with the bytes: written to a temporary file beside it, then renamed over it,

@@ -36,12 +36,16 @@ inline constexpr uint8_t kBackdrop = 0xFF;
 // Reads a whole file; the error names the file.
 Result<std::string> ReadWholeFile(const std::filesystem::path& file);
 
-// JPEG: the size, then the pixels one row at a time (R, G, B per pixel, top row first).
+// JPEG: the size, then the pixels, top row first: one row at a time through `on_row` (R, G, B
+// per pixel), or, when `on_strip` is set instead, strips of up to kJpegStripRows rows starting at
+// row y, four bytes a pixel (R, G, B, unused), which spares a copy where the rows are repacked.
 // `on_size` may refuse the picture by returning false: the decoding then ends without error.
 // Pictures of more than kMaxDecodePixels that are not refused are an error.
+inline constexpr int kJpegStripRows = 32;
 struct JpegSink {
     std::function<bool(int width, int height)> on_size;
     std::function<void(int y, const uint8_t* rgb)> on_row;
+    std::function<void(int y, int count, const uint8_t* const* rgbx)> on_strip;
 };
 Status DecodeJpeg(const std::string& bytes, const JpegSink& sink);
 Result<Picture> DecodeJpeg(const std::string& bytes);

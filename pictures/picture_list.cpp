@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
 
 namespace quelmo {
 namespace {
@@ -133,19 +134,25 @@ Status PictureList::SortFileName() {
 }
 
 Result<std::vector<std::string>> PictureList::Make(const std::function<void(int)>& progress) {
-    std::vector<std::string> notes;
     builder_.Reset();
-    const size_t count = items_.size();
-    for (size_t p = 0; p < count; ++p) {
-        if (progress) progress(static_cast<int>(p * 100 / count));
-        if (items_[p].slot < 0) continue;
-        auto added = builder_.Add(PictureNumber(p), items_[p].slot);
-        if (!added) return added.error();
-        if (*added == Tjpglist::Added::kNoRoom)
-            notes.push_back(ItemText(p) + ": left out, its pixels do not fit in the picture data");
-    }
+    if (progress) progress(0);
+    std::vector<Tjpglist::Addition> additions;
+    std::vector<size_t> positions;
+    for (size_t p = 0; p < items_.size(); ++p)
+        if (items_[p].slot >= 0) {
+            additions.push_back({PictureNumber(p), items_[p].slot});
+            positions.push_back(p);
+        }
+    const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    auto added = builder_.MakeFiles(additions, threads, [&](size_t done, size_t total) {
+        if (progress) progress(static_cast<int>(done * 100 / std::max<size_t>(total, 1)));
+    }, output_);
+    if (!added) return added.error();
+    std::vector<std::string> notes;
+    for (size_t a = 0; a < additions.size(); ++a)
+        if ((*added)[a] == Tjpglist::Added::kNoRoom)
+            notes.push_back(ItemText(positions[a]) + ": left out, its pixels do not fit in the picture data");
     if (progress) progress(100);
-    if (auto s = builder_.WriteFiles(output_); !s) return s.error();
     return notes;
 }
 

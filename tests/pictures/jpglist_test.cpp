@@ -4,6 +4,7 @@
 
 #include <jpeglib.h>
 
+#include "pictures/jpglist.h"
 #include "pictures/picture_list.h"
 #include "support/picture_files.h"
 
@@ -232,9 +233,9 @@ TEST(PictureList, UndecodableFileEndsTheReflashAndNamesTheFile) {
     EXPECT_EQ(Names(list), std::vector<std::string>{"1.jpg"});
 }
 
-TEST(PictureFiles, CmykJpegsDecodeToRgb) {
-    // libjpeg marks CMYK files as Adobe's, whose channels are stored inverted: (0, 255, 255, 255)
-    // is full cyan and no other ink.
+// An 8 x 8 CMYK JPEG of full cyan, as libjpeg writes it: marked as Adobe's, whose channels are
+// stored inverted, so (0, 255, 255, 255) is full cyan and no other ink.
+std::string CyanCmykJpeg() {
     unsigned char* out = nullptr;
     unsigned long size = 0;
     jpeg_compress_struct c;
@@ -259,12 +260,109 @@ TEST(PictureFiles, CmykJpegsDecodeToRgb) {
     const std::string bytes(reinterpret_cast<char*>(out), size);
     jpeg_destroy_compress(&c);
     free(out);
-    auto picture = pictures::DecodeJpeg(bytes);
+    return bytes;
+}
+
+TEST(PictureFiles, CmykJpegsDecodeToRgb) {
+    auto picture = pictures::DecodeJpeg(CyanCmykJpeg());
     ASSERT_TRUE(picture.ok()) << picture.error().message;
     const uint8_t* px = picture->At(3, 3);
     EXPECT_LE(px[0], 2);
     EXPECT_GE(px[1], 253);
     EXPECT_GE(px[2], 253);
+}
+
+// A picture with every kind of pixel: gradients, noise, and a white band whose pairs must lose
+// their FF bytes.
+Picture Busy(int width, int height, unsigned seed) {
+    Picture p = Solid(width, height, 0, 0, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            uint8_t* c = p.At(x, y);
+            const bool white = y % 16 < 3;
+            c[0] = white ? 255 : static_cast<uint8_t>(x * 7 + (seed >> 20 & 31));
+            c[1] = white ? 255 : static_cast<uint8_t>(y * 5 + (seed >> 24 & 63));
+            c[2] = white ? 255 : static_cast<uint8_t>((x + y) * 3);
+        }
+    return p;
+}
+
+// The data file a list of JPEG files must give, worked out from the row-by-row decoder and the
+// pixel rule, independently of the builder's strips.
+std::string ExpectedData(const std::vector<fs::path>& files, PicLayout layout) {
+    std::string data;
+    for (const fs::path& file : files) {
+        if (layout == PicLayout::kSd) data.resize((data.size() + 511) / 512 * 512, '\xFF');
+        auto picture = pictures::DecodeJpeg(ReadFile(file));
+        EXPECT_TRUE(picture.ok()) << file;
+        if (!picture.ok()) return {};
+        for (int x = 0; x < picture->width; ++x)
+            for (int y = 0; y < picture->height; ++y) {
+                uint8_t high = 0, low = 0;
+                pictures::PixelBytes(picture->At(x, y), high, low);
+                data.push_back(static_cast<char>(layout == PicLayout::kFlash ? high : low));
+                data.push_back(static_cast<char>(layout == PicLayout::kFlash ? low : high));
+            }
+    }
+    return data;
+}
+
+TEST(PictureFiles, JpegPixelsGoColumnByColumnInBothLayouts) {
+    // Sizes on and off the builder's blocks of 8 columns and strips of 32 rows, and a CMYK file;
+    // the list is long enough for Make to decode on several threads.
+    Workdir w;
+    const std::vector<std::pair<int, int>> sizes{{1, 1}, {7, 9}, {37, 45}, {64, 70}, {33, 100}, {800, 33}, {16, 32}};
+    std::vector<fs::path> flash_files, sd_files;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const std::string name = std::to_string(i + 1) + ".jpg";
+        WriteJpeg(w.Flash() / name, Busy(sizes[i].first, sizes[i].second, static_cast<unsigned>(i)), 90);
+        fs::copy(w.Flash() / name, w.Sd() / name);
+        flash_files.push_back(w.Flash() / name);
+        sd_files.push_back(w.Sd() / name);
+    }
+    const std::string name = std::to_string(sizes.size() + 1) + ".jpg";
+    std::ofstream(w.Flash() / name, std::ios::binary) << CyanCmykJpeg();
+    fs::copy(w.Flash() / name, w.Sd() / name);
+    flash_files.push_back(w.Flash() / name);
+    sd_files.push_back(w.Sd() / name);
+
+    auto flash = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(flash.Reflash().ok());
+    MakeOk(flash);
+    const std::string flash_data = ReadFile(w.dir.path() / "temp" / "pic.sbin");
+    EXPECT_TRUE(flash_data == ExpectedData(flash_files, PicLayout::kFlash));
+    EXPECT_EQ(flash_data.substr(flash_data.size() - 2), "\x07\xDE");  // cyan
+    const std::string idx = ReadFile(w.dir.path() / "temp" / "pic.idx");
+    EXPECT_EQ(Record(idx, 4), Bytes({0, 64, 0, 70, 0, 0x10, 0x0D, 0x82}));  // 0x100000 + 2 (1 + 63 + 1665)
+
+    auto sd = PictureList::ForSdCard(w.dir.path());
+    ASSERT_TRUE(sd.Reflash().ok());
+    MakeOk(sd);
+    EXPECT_TRUE(ReadFile(w.dir.path() / "sd" / "pic.sbin") == ExpectedData(sd_files, PicLayout::kSd));
+}
+
+TEST(PictureFiles, AFileBrokenSinceTheReflashFailsMakeAndKeepsTheOldFiles) {
+    Workdir w;
+    for (int n = 1; n <= 4; ++n) WriteJpeg(w.Flash() / (std::to_string(n) + ".jpg"), Busy(40, 40, static_cast<unsigned>(n)), 90);
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    MakeOk(list);
+    const fs::path sbin = w.dir.path() / "temp" / "pic.sbin";
+    const std::string before = ReadFile(sbin);
+
+    const std::string whole = ReadFile(w.Flash() / "3.jpg");
+    std::ofstream(w.Flash() / "3.jpg", std::ios::binary) << whole.substr(0, whole.size() / 2);
+    auto made = list.Make(nullptr);
+    ASSERT_FALSE(made.ok());
+    EXPECT_NE(made.error().message.find("3.jpg"), std::string::npos) << made.error().message;
+    EXPECT_EQ(ReadFile(sbin), before);
+    EXPECT_FALSE(fs::exists(w.dir.path() / "temp" / "pic.sbin.part"));
+
+    // Mended, it makes the same files again.
+    std::ofstream(w.Flash() / "3.jpg", std::ios::binary) << whole;
+    MakeOk(list);
+    EXPECT_TRUE(ReadFile(sbin) == before);
 }
 
 TEST(Thumbnail, BlocksFollowRoundedRunningPositions) {
