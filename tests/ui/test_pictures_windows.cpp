@@ -1,9 +1,11 @@
 // The picture windows as a user meets them: the picture lists (order, dragging, sort file name,
-// Make).
+// Make) and the gif2jpg converter (choose, convert, save).
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMovie>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -11,6 +13,7 @@
 
 #include <fstream>
 
+#include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
 #include "support/picture_files.h"
 
@@ -33,6 +36,12 @@ struct Workdir {
     fs::path Sd() const { return Root() / "sd" / "pic"; }
     QTemporaryDir dir;
 };
+
+// Three 32 x 32 frames: red, then a green and a blue 16 x 16 patch at (8, 8).
+void WriteAnimation(const fs::path& file) {
+    test::WriteGif(file, 32, 32, kPalette,
+                   {test::SolidFrame(0, 0, 32, 32, 0), test::SolidFrame(8, 8, 16, 16, 1), test::SolidFrame(8, 8, 16, 16, 2)});
+}
 
 QStringList Texts(const ui::PicForm& form) {
     QStringList texts;
@@ -248,6 +257,99 @@ private slots:
         QVERIFY(Trigger(form, "openfolder"));
         QVERIFY(fs::is_directory(path));
         QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path.string()))});
+    }
+
+    void gifStripIsSavedAndReplacedOnlyOnYes() {
+        Workdir w;
+        WriteAnimation(w.Root() / "anim.gif");
+        ui::GifForm form(w.Root());
+        QStringList asked;
+        bool answer = false;
+        form.SetAsker([&](const QString& title, const QString& question) {
+            asked << title + "|" + question;
+            return answer;
+        });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* convert = form.findChild<QPushButton*>("Button2");
+        auto* save = form.findChild<QPushButton*>("Button3");
+        QVERIFY(convert && save);
+        QVERIFY(!convert->isEnabled());
+        QVERIFY(!save->isEnabled());
+
+        form.ChooseFile(QString::fromStdString((w.Root() / "anim.gif").string()));
+        QVERIFY(convert->isEnabled());
+        QVERIFY(!save->isEnabled());
+        QTest::mouseClick(convert, Qt::LeftButton);
+        QVERIFY(save->isEnabled());
+        QCOMPARE(form.findChild<QLabel*>("Image2")->pixmap().size(), QSize(96, 32));
+
+        const fs::path target = w.Flash() / "anim.jpg";
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(JpegSize(target), QSize(96, 32));
+        QVERIFY(asked.isEmpty());
+
+        // Saving again asks first; No leaves the file as it is, Yes replaces it.
+        std::ofstream(target, std::ios::trunc) << "older strip";
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(asked, QStringList{"系统提示|已经发现:anim.jpg 文件存在，是否覆盖？"});
+        QCOMPARE(test::ReadFile(target), std::string("older strip"));
+        answer = true;
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(JpegSize(target), QSize(96, 32));
+    }
+
+    void previewStretchesOnlyGifsLargerThanIt_data() {
+        QTest::addColumn<QSize>("gif");
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("wide") << QSize(400, 200) << QSize(360, 360);
+        QTest::newRow("tall") << QSize(100, 361) << QSize(360, 360);
+        QTest::newRow("fits") << QSize(200, 200) << QSize(200, 200);
+        QTest::newRow("as wide as the preview") << QSize(360, 200) << QSize(360, 200);
+    }
+
+    void previewStretchesOnlyGifsLargerThanIt() {
+        QFETCH(QSize, gif);
+        QFETCH(QSize, shown);
+        QTemporaryDir dir;
+        const fs::path file = fs::path(dir.path().toStdString()) / "p.gif";
+        test::WriteGif(file, gif.width(), gif.height(), kPalette, {test::SolidFrame(0, 0, gif.width(), gif.height(), 2)});
+        ui::GifForm form(dir.path().toStdString());
+        form.ChooseFile(QString::fromStdString(file.string()));
+        QVERIFY(form.Movie());
+        QCOMPARE(form.Movie()->currentPixmap().size(), shown);
+        QCOMPARE(form.Movie()->speed(), 500);
+    }
+
+    void anotherChoiceForgetsTheStripAndABadFileChangesNothing() {
+        Workdir w;
+        WriteAnimation(w.Root() / "a.gif");
+        test::WriteGif(w.Root() / "b.gif", 10, 10, kPalette, {test::SolidFrame(0, 0, 10, 10, 1)});
+        std::ofstream(w.Root() / "bad.gif") << "GIF89a and nothing more";
+        ui::GifForm form(w.Root());
+        auto* convert = form.findChild<QPushButton*>("Button2");
+        auto* save = form.findChild<QPushButton*>("Button3");
+        auto choose = [&](const char* name) { form.ChooseFile(QString::fromStdString((w.Root() / name).string())); };
+
+        choose("a.gif");
+        QTest::mouseClick(convert, Qt::LeftButton);
+        QVERIFY(save->isEnabled());
+
+        choose("bad.gif");
+        QVERIFY2(form.StatusText().contains("bad.gif"), qPrintable(form.StatusText()));
+        QVERIFY(save->isEnabled());
+        QVERIFY(form.Strip());
+        QCOMPARE(form.Strip()->base_name, std::string("a"));
+
+        choose("b.gif");
+        QVERIFY(!form.Strip());
+        QVERIFY(!save->isEnabled());
+        QVERIFY(convert->isEnabled());
+        QVERIFY(form.findChild<QLabel*>("Image2")->pixmap().isNull());
+        QTest::mouseClick(convert, Qt::LeftButton);
+        QCOMPARE(form.Strip()->base_name, std::string("b"));
+        QCOMPARE(form.Strip()->strip.width, 10);
     }
 
 };
