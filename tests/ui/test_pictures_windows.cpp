@@ -1,9 +1,10 @@
 // The picture windows as a user meets them: the picture lists (order, dragging, sort file name,
-// Make) and the gif2jpg converter (choose, convert, save).
+// Make) and the gif2jpg converter (choose, convert, save, check image), alone and from the menu.
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMovie>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -13,8 +14,11 @@
 
 #include <fstream>
 
+#include "display/tgd.h"
+#include "editors/ui/screen_view.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
+#include "shell/ui/main_window.h"
 #include "support/picture_files.h"
 
 using namespace quelmo;
@@ -352,6 +356,66 @@ private slots:
         QCOMPARE(form.Strip()->strip.width, 10);
     }
 
+    void menuOpensEachPictureWindowOnce_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("picture list") << "p3" << "Tpicform";
+        QTest::newRow("SD picture list") << "sdpic" << "Tsdpicform";
+        QTest::newRow("gif2jpg") << "GIFJPG1" << "Tgifform";
+    }
+
+    void menuOpensEachPictureWindowOnce() {
+        QFETCH(QString, action);
+        QFETCH(QString, window);
+        QTemporaryDir dir;
+        ui::MainWindow main(dir.path().toStdString());
+        auto* entry = main.findChild<QAction*>(action);
+        QVERIFY(entry);
+        entry->trigger();
+        entry->trigger();
+        const auto windows = main.findChildren<QWidget*>(window);
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(windows.first()->isWindow());
+        QVERIFY(windows.first()->isVisible());
+    }
+
+    void makeShowsTheNewPictureOnTheDesignScreen() {
+        Workdir w;
+        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(8, 8, 255, 0, 0));
+        ui::MainWindow main(w.Root());
+        auto* edit = main.findChild<QPlainTextEdit*>("cmdedit");
+        auto* lcd = main.findChild<ui::ScreenView*>("LCD");
+        QVERIFY(edit && lcd);
+        edit->setPlainText("PIC(0,0,1);");
+        const uint32_t red = Tgd::ModuleToDesktop(0xF800);
+        QVERIFY(lcd->View().At(0, 0) != red);
+
+        main.findChild<QAction*>("p3")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(main.PictureList()));
+        QVERIFY(Trigger(*main.PictureList(), "make"));
+        QCOMPARE(lcd->View().At(0, 0), red);
+        QCOMPARE(lcd->View().At(7, 7), red);
+        QVERIFY(lcd->View().At(8, 0) != red);
+    }
+
+    void checkImageShowsTheSavedStripInThePictureList() {
+        Workdir w;
+        WriteAnimation(w.Root() / "anim.gif");
+        ui::MainWindow main(w.Root());
+        main.findChild<QAction*>("p3")->trigger();
+        QVERIFY(Texts(*main.PictureList()).isEmpty());
+        main.PictureList()->hide();
+
+        main.findChild<QAction*>("GIFJPG1")->trigger();
+        ui::GifForm* gif = main.Gif2Jpg();
+        QVERIFY(QTest::qWaitForWindowExposed(gif));
+        gif->ChooseFile(QString::fromStdString((w.Root() / "anim.gif").string()));
+        QTest::mouseClick(gif->findChild<QPushButton*>("Button2"), Qt::LeftButton);
+        QTest::mouseClick(gif->findChild<QPushButton*>("Button3"), Qt::LeftButton);
+        QTest::mouseClick(gif->findChild<QPushButton*>("Button4"), Qt::LeftButton);
+        QVERIFY(main.PictureList()->isVisible());
+        QCOMPARE(Texts(*main.PictureList()), QStringList{"1(anim.jpg)"});
+    }
 };
 
 QTEST_MAIN(TestPicturesWindows)
