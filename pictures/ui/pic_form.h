@@ -28,7 +28,7 @@ public:
     const PictureList& List() const { return list_; }
     QListWidget* Buttons() const { return bgp_; }
     QProgressBar* Progress() const { return progress_; }
-    // The last outcome shown: an error, or the text Make ends with.
+    // The status line: the picture count, the text Make ends with, or the last error.
     QString StatusText() const;
     // Opens a folder in the desktop's file manager; QDesktopServices unless replaced.
     void SetFolderOpener(std::function<bool(const QUrl&)> opener) { open_url_ = std::move(opener); }
