@@ -100,6 +100,19 @@ Status PictureList::Reflash() {
     return others(false);
 }
 
+Status PictureList::MoveItem(size_t from, size_t to) {
+    if (from >= items_.size() || to >= items_.size())
+        return Error{"no such position: the list has " + std::to_string(items_.size()) + " pictures", 2};
+    const auto first = items_.begin();
+    if (from < to)
+        std::rotate(first + static_cast<ptrdiff_t>(from), first + static_cast<ptrdiff_t>(from) + 1,
+                    first + static_cast<ptrdiff_t>(to) + 1);
+    else
+        std::rotate(first + static_cast<ptrdiff_t>(to), first + static_cast<ptrdiff_t>(from),
+                    first + static_cast<ptrdiff_t>(from) + 1);
+    return {};
+}
+
 std::string PictureList::SortedName(size_t p) const {
     const bool gif = Layout() == PicLayout::kFlash && IsGif(items_[p].name);
     return std::to_string(p + 1) + (gif ? ".gif" : ".jpg");

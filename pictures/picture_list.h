@@ -35,6 +35,11 @@ public:
     // error naming the file; the items before it stay.
     Status Reflash();
     const std::vector<PictureItem>& Items() const { return items_; }
+
+    // Moves the item at position `from` to position `to`, the items between shifting by one, as
+    // the user orders the list by dragging. Sort file name and Make take the list in this order.
+    // Refused when either position is outside the list.
+    Status MoveItem(size_t from, size_t to);
     const Tjpglist& Builder() const { return builder_; }
 
     // The picture number of position p (0-based): p + 1 on the flash, p on the SD card.

@@ -11,6 +11,8 @@ class Tglobal;
 namespace quelmo::ui {
 
 class EditCmdForm;
+class GifForm;
+class PicForm;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -21,9 +23,24 @@ public:
     Tglobal& Global() { return *g_; }
     EditCmdForm* Design() const { return editcmd_; }
 
+    // The picture windows, each a window of its own, made the first time it is asked for.
+    PicForm* PictureList();
+    PicForm* SdPictureList();
+    GifForm* Gif2Jpg();
+
+public slots:
+    void ShowPictureList();
+    void ShowSdPictureList();
+    void ShowGif2Jpg();
+    // Builds the flash image afresh from the workspace and redraws the design screen with it.
+    void RebuildImage();
+
 private:
     std::unique_ptr<Tglobal> g_;
-    EditCmdForm* editcmd_;
+    EditCmdForm* editcmd_ = nullptr;
+    PicForm* pic_ = nullptr;
+    PicForm* sdpic_ = nullptr;
+    GifForm* gif_ = nullptr;
 };
 
 }  // namespace quelmo::ui

@@ -180,6 +180,54 @@ TEST(PictureList, SortNamesFilesAfterTheirPositionsAndKeepsTheOrder) {
     EXPECT_EQ(widths, (std::vector<int>{3, 4, 5, 6}));
 }
 
+// Pictures 1.jpg .. 4.jpg of widths 1 .. 4, so the width of a slot tells which file it came from.
+std::vector<int> Widths(const PictureList& list) {
+    std::vector<int> widths;
+    for (const auto& item : list.Items()) widths.push_back(list.Builder().Slot(item.slot).width);
+    return widths;
+}
+
+TEST(PictureList, MovedItemsKeepTheirPicturesAndShiftTheOthers) {
+    Workdir w;
+    for (int n = 1; n <= 4; ++n) WriteJpeg(w.Flash() / (std::to_string(n) + ".jpg"), Solid(n, 1, 0, 0, 0));
+    struct Case {
+        size_t from, to;
+        std::vector<int> widths;
+    };
+    for (const Case& c : {Case{0, 2, {2, 3, 1, 4}}, Case{3, 0, {4, 1, 2, 3}}, Case{0, 3, {2, 3, 4, 1}},
+                          Case{2, 1, {1, 3, 2, 4}}, Case{1, 1, {1, 2, 3, 4}}}) {
+        auto list = PictureList::ForFlash(w.dir.path());
+        ASSERT_TRUE(list.Reflash().ok());
+        ASSERT_TRUE(list.MoveItem(c.from, c.to).ok());
+        EXPECT_EQ(Widths(list), c.widths) << c.from << " -> " << c.to;
+    }
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    EXPECT_FALSE(list.MoveItem(4, 0).ok());
+    EXPECT_FALSE(list.MoveItem(0, 4).ok());
+    EXPECT_EQ(Widths(list), (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST(PictureList, MakeAndSortFollowTheMovedOrder) {
+    Workdir w;
+    for (int n = 1; n <= 3; ++n) WriteJpeg(w.Flash() / (std::to_string(n) + ".jpg"), Solid(n, 1, 0, 0, 0));
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    ASSERT_TRUE(list.MoveItem(2, 0).ok());
+    EXPECT_EQ(list.ItemText(0), "1(3.jpg)");
+
+    MakeOk(list);
+    const std::string idx = ReadFile(w.dir.path() / "temp" / "pic.idx");
+    // Picture 1 is the 3-pixel picture at the start of the data, then the 1- and 2-pixel ones.
+    EXPECT_EQ(Record(idx, 1), Bytes({0, 3, 0, 1, 0, 0x10, 0, 0}));
+    EXPECT_EQ(Record(idx, 2), Bytes({0, 1, 0, 1, 0, 0x10, 0, 6}));
+    EXPECT_EQ(Record(idx, 3), Bytes({0, 2, 0, 1, 0, 0x10, 0, 8}));
+
+    ASSERT_TRUE(list.SortFileName().ok());
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg"}));
+    EXPECT_EQ(Widths(list), (std::vector<int>{3, 1, 2}));
+}
+
 TEST(PictureList, SortRefusesWhenAFileOutsideTheListIsInTheWay) {
     Workdir w;
     WriteJpeg(w.Flash() / "b.jpg", Solid(1, 1, 0, 0, 0));
