@@ -86,16 +86,15 @@ public:
     // would not fit the data buffer (or, on the flash, the image) is left out whole (kNoRoom).
     Result<Added> Add(int n, int s);
 
-    // Adds the pictures as Add would, one after the other, decoding JPEG files on up to `threads`
-    // threads at once; `progress` hears, on the calling thread, how many of how many pictures
-    // have been placed so far. A
-    // picture that cannot be decoded fails the whole call and leaves the data as it was.
     struct Addition {
         int n;  // picture number
         int s;  // slot
     };
-    // `placed_bytes`, when given, hears of each stretch of the data buffer that is final, from
-    // the thread that placed it: several threads may call it at once.
+    // Adds the pictures as Add would, one after the other, decoding JPEG files on up to `threads`
+    // threads at once; `progress` hears, on the calling thread, how many of how many pictures
+    // have been placed so far. A picture that cannot be decoded fails the whole call and leaves
+    // the data as it was. `placed_bytes`, when given, hears of each stretch of the data buffer
+    // that is final, from the thread that placed it: several threads may call it at once.
     Result<std::vector<Added>> AddAll(const std::vector<Addition>& additions, int threads,
                                       const std::function<void(size_t done, size_t total)>& progress,
                                       const std::function<void(size_t from, size_t to)>& placed_bytes = nullptr);
