@@ -5,9 +5,9 @@
 
 #include "cli/cli.h"
 #include "cli/project_build.h"
+#include "core/file_write.h"
 #include "core/tglobal.h"
 #include "flash/base_image.h"
-#include "flash/file_io.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
 
@@ -31,7 +31,7 @@ void RunBuild(Cli& cli, const BuildOptions& o) {
     g.Rom().SetMemorySize(o.memory);
     if (auto s = BuildWorkspace(g, std::cerr); !s) return cli.Fail(s.error());
     const std::filesystem::path out = o.out.empty() ? g.Workdir() / "flash.bin" : std::filesystem::path(o.out);
-    if (auto s = flash::WriteWhole(out, g.Rom().Image(), Trom::Size()); !s) return cli.Fail(s.error());
+    if (auto s = WriteFileWhole(out, g.Rom().Image(), Trom::Size()); !s) return cli.Fail(s.error());
 
     // The eight slots in config block order: GB2312 24, 32, 48; GBK 16, 24, 32; input method
     // table; placement top.

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/file_write.h"
 #include "core/gbk.h"
-#include "flash/file_io.h"
 #include "flash/layout.h"
 
 namespace quelmo {
@@ -188,7 +188,7 @@ Result<BaseImageReport> WriteBaseImage(const std::filesystem::path& path, const 
     std::vector<uint8_t> image(kBaseImageEnd, 0xFF);
     auto report = DrawBaseImage(image.data(), fonts);
     if (!report) return report;
-    if (auto s = WriteWhole(path, image.data(), image.size()); !s) return s.error();
+    if (auto s = WriteFileWhole(path, image.data(), image.size()); !s) return s.error();
     return report;
 }
 

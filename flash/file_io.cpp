@@ -24,24 +24,4 @@ Result<FileCopy> ReadInto(const std::filesystem::path& path, uint8_t* dest, size
     return copy;
 }
 
-Status WriteWhole(const std::filesystem::path& path, const uint8_t* data, size_t size) {
-    std::filesystem::path part = path;
-    part += ".part";
-    std::FILE* f = std::fopen(part.c_str(), "wb");
-    if (!f) return Error{"cannot write " + path.string(), 2};
-    const bool written = std::fwrite(data, 1, size, f) == size;
-    const bool closed = std::fclose(f) == 0;
-    std::error_code ec;
-    if (!written || !closed) {
-        std::filesystem::remove(part, ec);
-        return Error{"cannot write " + path.string(), 2};
-    }
-    std::filesystem::rename(part, path, ec);
-    if (ec) {
-        std::filesystem::remove(part, ec);
-        return Error{"cannot write " + path.string(), 2};
-    }
-    return {};
-}
-
 }  // namespace quelmo::flash

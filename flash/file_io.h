@@ -1,6 +1,5 @@
 #pragma once
-// Whole-file reads into a caller's buffer and whole-file writes that replace their target only
-// when complete, for the flash image and its files.
+// Whole-file reads into a caller's buffer, for the flash image and its files.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -17,9 +16,5 @@ struct FileCopy {
 
 // Reads at most `capacity` bytes of the file into `dest`. A missing file is not an error.
 Result<FileCopy> ReadInto(const std::filesystem::path& path, uint8_t* dest, size_t capacity);
-
-// Writes the bytes to a temporary file beside `path` and renames it over `path` when complete,
-// so a failed write never leaves a half-written file in its place.
-Status WriteWhole(const std::filesystem::path& path, const uint8_t* data, size_t size);
 
 }  // namespace quelmo::flash

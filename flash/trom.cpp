@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/file_write.h"
 #include "core/gbk.h"
 #include "display/tgd.h"
 #include "flash/base_image.h"
@@ -131,7 +132,7 @@ Status Trom::LoadBase(const BuildSources& src, Warnings& warn) {
     if (base->exists || !src.draw_missing_base || src.base_image.empty()) return {};
     auto drawn = DrawBaseImage(image);
     if (!drawn) return drawn.error();
-    if (auto s = flash::WriteWhole(src.base_image, image, flash::kBaseImageEnd); !s)
+    if (auto s = WriteFileWhole(src.base_image, image, flash::kBaseImageEnd); !s)
         warn.push_back(s.error().message + "; the base image is drawn again at the next build");
     return {};
 }

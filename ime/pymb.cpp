@@ -1,8 +1,8 @@
 #include "ime/pymb.h"
 
-#include <fstream>
 #include <system_error>
 
+#include "core/file_write.h"
 #include "core/gbk.h"
 #include "project/hashtable.h"
 
@@ -216,19 +216,7 @@ Result<PymbOutput> WritePymb(PymbBuilder& builder, const std::filesystem::path& 
     if (!built) return built;
     std::error_code ec;
     std::filesystem::create_directories(workspace, ec);
-    const auto path = workspace / kFileName;
-    const auto part = workspace / (std::string(kFileName) + ".part");
-    {
-        std::ofstream f(part, std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(built->bytes.data()), static_cast<std::streamsize>(built->bytes.size()));
-        f.close();
-        if (!f) {
-            std::filesystem::remove(part, ec);
-            return Error{"cannot write " + path.string(), 2};
-        }
-    }
-    std::filesystem::rename(part, path, ec);
-    if (ec) return Error{"cannot write " + path.string() + ": " + ec.message(), 2};
+    if (auto s = WriteFileWhole(workspace / kFileName, built->bytes.data(), built->bytes.size()); !s) return s.error();
     return built;
 }
 

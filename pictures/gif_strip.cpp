@@ -1,6 +1,6 @@
 #include "pictures/gif_strip.h"
 
-#include "pictures/jpglist.h"
+#include "core/file_write.h"
 
 namespace quelmo::pictures {
 
@@ -27,7 +27,7 @@ Status SaveStrip(const GifStrip& strip, const std::filesystem::path& target) {
     if (!jpeg) return jpeg.error();
     std::error_code ec;
     std::filesystem::create_directories(target.parent_path(), ec);
-    return WriteFileWhole(target, reinterpret_cast<const uint8_t*>(jpeg->data()), jpeg->size());
+    return WriteFileWhole(target, reinterpret_cast<const uint8_t*>(jpeg->data()), jpeg->size(), 1);
 }
 
 }  // namespace quelmo::pictures

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <thread>
-#include <tuple>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "core/file_write.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -35,9 +32,9 @@ inline void PackRow(const uint8_t* rgb, uint16_t* out, int width) {
     }
 }
 
-// The four-byte rows of the JPEG decoder, the bulk of the work: built for AVX2 as well where the
-// compiler can, picked at load time by the processor. Not in sanitizer builds, whose runtime is
-// not up yet when that pick is made.
+// The packing of whole strips, the bulk of the work: built for AVX2 as well where the compiler
+// can, picked at load time by the processor. Not in sanitizer builds, whose runtime is not up
+// yet when that pick is made.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define QUELMO_SANITIZED 1
 #elif defined(__has_feature)
@@ -50,12 +47,13 @@ inline void PackRow(const uint8_t* rgb, uint16_t* out, int width) {
 #else
 #define QUELMO_PACK_CLONES
 #endif
-QUELMO_PACK_CLONES void PackRgbxRows(bool high_first, const uint8_t* const* rows, int count, int width, uint16_t* out) {
+QUELMO_PACK_CLONES void PackRows(bool high_first, int stride, const uint8_t* const* rows, int count, int width,
+                                 uint16_t* out) {
     for (int r = 0; r < count; ++r, out += width) {
-        if (high_first)
-            PackRow<true, 4>(rows[r], out, width);
+        if (stride == 4)
+            high_first ? PackRow<true, 4>(rows[r], out, width) : PackRow<false, 4>(rows[r], out, width);
         else
-            PackRow<false, 4>(rows[r], out, width);
+            high_first ? PackRow<true, 3>(rows[r], out, width) : PackRow<false, 3>(rows[r], out, width);
     }
 }
 
@@ -93,27 +91,35 @@ inline void CopyToColumns8x8(const uint16_t* from, size_t pitch, uint16_t* to, s
 }
 #endif
 
-// Stores a strip of `count` rows from row y0 of a W x H picture in columns: pixel (x, y) goes to
-// columns[x H + y]. The rows are packed into `packed` (count x W pairs) first, then copied out
-// eight columns at a time, so each column's part of the strip is one run of 2 count bytes.
-template <bool HighFirst, int Stride>
-void PlaceStrip(const uint8_t* const* rows, int count, int y0, int width, int height, uint16_t* packed,
-                uint16_t* columns) {
-    if constexpr (Stride == 4)
-        PackRgbxRows(HighFirst, rows, count, width, packed);
-    else
-        for (int r = 0; r < count; ++r) PackRow<HighFirst, Stride>(rows[r], packed + static_cast<size_t>(r) * width, width);
-    const size_t pitch = static_cast<size_t>(width), h = static_cast<size_t>(height);
+// Where a picture's pixel pairs go: column by column from `columns`, each column top to bottom,
+// in the layout's byte order.
+struct ColumnTarget {
+    bool high_first;
+    int width, height;
+    uint16_t* columns;  // 2-byte aligned: pictures start on even positions
+};
+
+// Stores a strip of `count` rows (`stride` bytes a pixel) from row y0 of the picture: pixel
+// (x, y) goes to columns[x H + y]. The rows are packed into `packed` (count x W pairs) first,
+// then copied out eight columns at a time, so each column's part of the strip is one run of
+// 2 count bytes.
+void PlaceStrip(const ColumnTarget& target, int y0, int count, const uint8_t* const* rows, int stride,
+                std::vector<uint16_t>& packed) {
+    const int width = target.width;
+    uint16_t* const columns = target.columns;
+    packed.resize(static_cast<size_t>(kJpegStripRows) * static_cast<size_t>(width));
+    PackRows(target.high_first, stride, rows, count, width, packed.data());
+    const size_t pitch = static_cast<size_t>(width), h = static_cast<size_t>(target.height);
     int x0 = 0;
 #if defined(__SSE2__)
     for (; x0 + 8 <= width; x0 += 8) {
         uint16_t* to = columns + static_cast<size_t>(x0) * h + y0;
         int r0 = 0;
-        for (; r0 + 8 <= count; r0 += 8) CopyToColumns8x8(packed + r0 * pitch + x0, pitch, to + r0, h);
-        CopyToColumns(packed + r0 * pitch + x0, pitch, count - r0, 8, to + r0, h);
+        for (; r0 + 8 <= count; r0 += 8) CopyToColumns8x8(packed.data() + r0 * pitch + x0, pitch, to + r0, h);
+        CopyToColumns(packed.data() + r0 * pitch + x0, pitch, count - r0, 8, to + r0, h);
     }
 #endif
-    CopyToColumns(packed + x0, pitch, count, width - x0, columns + static_cast<size_t>(x0) * h + y0, h);
+    CopyToColumns(packed.data() + x0, pitch, count, width - x0, columns + static_cast<size_t>(x0) * h + y0, h);
 }
 
 }  // namespace
@@ -212,31 +218,6 @@ Result<Tjpglist::Added> Tjpglist::Add(int n, int s) {
     return added->front();
 }
 
-namespace {
-
-// Places a picture's rows, a strip at a time, at `columns` in the layout's byte order.
-class StripPlacer {
-public:
-    StripPlacer(bool high_first, int width, int height, uint8_t* columns)
-        : high_first_(high_first), width_(width), height_(height), columns_(reinterpret_cast<uint16_t*>(columns)) {}
-
-    void Place(int y0, int count, const uint8_t* const* rows, int stride, std::vector<uint16_t>& packed) const {
-        packed.resize(static_cast<size_t>(kJpegStripRows) * static_cast<size_t>(width_));
-        const auto args = std::make_tuple(rows, count, y0, width_, height_, packed.data(), columns_);
-        if (high_first_)
-            std::apply(stride == 4 ? PlaceStrip<true, 4> : PlaceStrip<true, 3>, args);
-        else
-            std::apply(stride == 4 ? PlaceStrip<false, 4> : PlaceStrip<false, 3>, args);
-    }
-
-private:
-    bool high_first_;
-    int width_, height_;
-    uint16_t* columns_;  // 2-byte aligned: pictures start on even positions
-};
-
-}  // namespace
-
 Result<std::vector<Tjpglist::Added>> Tjpglist::AddAll(const std::vector<Addition>& additions, int threads,
                                                       const std::function<void(size_t done, size_t total)>& progress,
                                                       const std::function<void(size_t from, size_t to)>& placed_bytes) {
@@ -244,6 +225,7 @@ Result<std::vector<Tjpglist::Added>> Tjpglist::AddAll(const std::vector<Addition
     // inside the 16 MB image, which it enters at 0x100000.
     const size_t limit = layout_ == PicLayout::kFlash ? kFlashImageEnd - kFlashAddressBase : kDataBufferSize - 2;
     const bool high_first = layout_ == PicLayout::kFlash;
+    auto columns_at = [&](size_t start) { return reinterpret_cast<uint16_t*>(data_.get() + start); };
     const size_t first_position = position_;
     std::vector<Added> outcome(additions.size(), Added::kNoRoom);
 
@@ -305,12 +287,12 @@ Result<std::vector<Tjpglist::Added>> Tjpglist::AddAll(const std::vector<Addition
         position_ = p.start + size;
         written_ = std::max(written_, position_);
         if (!p.jpeg) {
-            const StripPlacer placer(high_first, p.width, p.height, data_.get() + p.start);
+            const ColumnTarget target{high_first, p.width, p.height, columns_at(p.start)};
             const uint8_t* rows[kJpegStripRows];
             for (int y0 = 0; y0 < p.height; y0 += kJpegStripRows) {
                 const int count = std::min(kJpegStripRows, p.height - y0);
                 for (int r = 0; r < count; ++r) rows[r] = gif_picture.At(0, y0 + r);
-                placer.Place(y0, count, rows, 3, packed);
+                PlaceStrip(target, y0, count, rows, 3, packed);
             }
             if (placed_bytes) placed_bytes(p.from, position_);
         }
@@ -325,11 +307,11 @@ Result<std::vector<Tjpglist::Added>> Tjpglist::AddAll(const std::vector<Addition
         for (size_t j; (j = next.fetch_add(1)) < placed.size();) {
             Placed& p = placed[j];
             if (p.jpeg) {
-                const StripPlacer placer(high_first, p.width, p.height, data_.get() + p.start);
+                const ColumnTarget target{high_first, p.width, p.height, columns_at(p.start)};
                 JpegSink sink;
                 bool same_size = true;  // as the header said in the first pass: the same bytes
                 sink.on_size = [&](int w, int h) { return same_size = w == p.width && h == p.height; };
-                sink.on_strip = [&](int y0, int count, const uint8_t* const* rows) { placer.Place(y0, count, rows, 4, own); };
+                sink.on_strip = [&](int y0, int count, const uint8_t* const* rows) { PlaceStrip(target, y0, count, rows, 4, own); };
                 p.status = DecodeJpeg(p.bytes, sink);
                 if (p.status && !same_size) p.status = Error{"the picture changed its size", 2};
                 std::string().swap(p.bytes);
@@ -360,56 +342,6 @@ Result<std::vector<Tjpglist::Added>> Tjpglist::AddAll(const std::vector<Addition
     return outcome;
 }
 
-PieceFile::PieceFile(std::filesystem::path target) : target_(std::move(target)), part_(target_) {
-    part_ += ".part";
-    fd_ = ::open(part_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) failure_ = errno;
-}
-
-PieceFile::~PieceFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) {
-        std::error_code ec;
-        std::filesystem::remove(part_, ec);
-    }
-}
-
-void PieceFile::Write(size_t offset, const uint8_t* data, size_t size) {
-    if (failure_ != 0) return;
-    // Taking the room at once spares the file system growing the file a block at a time; where
-    // it cannot, the writes grow it as usual.
-    if (size > 0) (void)::fallocate(fd_, 0, static_cast<off_t>(offset), static_cast<off_t>(size));
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            int expected = 0;
-            failure_.compare_exchange_strong(expected, n < 0 ? errno : EIO);
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
-Status PieceFile::Commit(size_t size) {
-    auto fail = [&](const std::string& why) { return Error{"cannot write " + target_.string() + ": " + why, 1}; };
-    if (failure_ == 0 && ::ftruncate(fd_, static_cast<off_t>(size)) != 0) failure_ = errno;
-    if (::close(fd_) != 0 && failure_ == 0) failure_ = errno;
-    fd_ = -1;
-    if (failure_ != 0) return fail(std::strerror(failure_));
-    std::error_code ec;
-    std::filesystem::rename(part_, target_, ec);
-    if (ec) return fail(ec.message());
-    committed_ = true;
-    return {};
-}
-
-Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, size_t size) {
-    PieceFile file(target);
-    file.Write(0, data, size);
-    return file.Commit(size);
-}
-
 Result<std::vector<Tjpglist::Added>> Tjpglist::MakeFiles(const std::vector<Addition>& additions, int threads,
                                                          const std::function<void(size_t done, size_t total)>& progress,
                                                          const std::filesystem::path& folder) {
@@ -417,12 +349,12 @@ Result<std::vector<Tjpglist::Added>> Tjpglist::MakeFiles(const std::vector<Addit
     std::filesystem::create_directories(folder, ec);
     // Each picture's bytes go to the file as soon as they are placed, from the thread that
     // placed them, while the others are still being decoded.
-    PieceFile data(folder / "pic.sbin");
+    PieceFile data(folder / "pic.sbin", 1);
     auto added = AddAll(additions, threads, progress,
                         [&](size_t from, size_t to) { data.Write(from, data_.get() + from, to - from); });
     if (!added) return added.error();
     if (auto s = data.Commit(position_); !s) return s.error();
-    if (auto s = WriteFileWhole(folder / "pic.idx", index_.get(), kIndexFileSize); !s) return s.error();
+    if (auto s = WriteFileWhole(folder / "pic.idx", index_.get(), kIndexFileSize, 1); !s) return s.error();
     return added;
 }
 

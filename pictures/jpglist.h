@@ -9,7 +9,6 @@
 // pic.sbin: each picture column by column from the left, each column top to bottom, two bytes a
 //   pixel of RGB565; high byte first on the flash, low byte first on the SD card, where every
 //   picture also starts on a multiple of 512 bytes (FF in the gaps).
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -122,31 +121,5 @@ private:
     size_t position_ = 0;
     size_t written_ = 0;  // the data buffer is FF from here on
 };
-
-// A file written in pieces, at their offsets and from any number of threads at once, under a
-// temporary name beside `target`; Commit renames it over `target` once it is whole. A file never
-// committed is removed, so a failed write never leaves a half file in the target's place.
-class PieceFile {
-public:
-    explicit PieceFile(std::filesystem::path target);
-    ~PieceFile();
-    PieceFile(const PieceFile&) = delete;
-    PieceFile& operator=(const PieceFile&) = delete;
-
-    // A failure is kept and reported by Commit; later writes are skipped.
-    void Write(size_t offset, const uint8_t* data, size_t size);
-    // Cuts the file to `size` bytes and renames it into place.
-    Status Commit(size_t size);
-
-private:
-    std::filesystem::path target_, part_;
-    int fd_ = -1;
-    std::atomic<int> failure_{0};  // errno of the first failure
-    bool committed_ = false;
-};
-
-// Replaces `target` with the bytes: written to a temporary file beside it, then renamed over it,
-// so a failed write never leaves a half file in its place.
-Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, size_t size);
 
 }  // namespace quelmo

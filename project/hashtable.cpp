@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/file_write.h"
+
 namespace quelmo {
 namespace {
 
@@ -30,28 +32,11 @@ Result<std::string> ReadWhole(const std::filesystem::path& path) {
     return ss.str();
 }
 
-// Writes beside the target and renames over it, so a failed write leaves the old file whole.
+// The lines, each ended by CR LF, replacing the file only once written whole.
 Status WriteLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {
-    std::filesystem::path part = path;
-    part += ".part";
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    if (!out) return Error{"cannot create " + path.string(), 2};
-    for (const auto& line : lines) {
-        out.write(line.data(), static_cast<std::streamsize>(line.size()));
-        out.write("\r\n", 2);
-    }
-    out.close();
-    std::error_code ec;
-    if (!out) {
-        std::filesystem::remove(part, ec);
-        return Error{"cannot write " + path.string(), 2};
-    }
-    std::filesystem::rename(part, path, ec);
-    if (ec) {
-        std::filesystem::remove(part, ec);
-        return Error{"cannot write " + path.string() + ": " + ec.message(), 2};
-    }
-    return {};
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return WriteFileWhole(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 }  // namespace

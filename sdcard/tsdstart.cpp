@@ -1,8 +1,8 @@
 #include "sdcard/tsdstart.h"
 
-#include <fstream>
 #include <system_error>
 
+#include "core/file_write.h"
 #include "flash/trom.h"
 
 namespace quelmo::sd {
@@ -37,18 +37,8 @@ Result<std::string> Tsdstart::MakeRom(Trom& rom, int connection_state, std::opti
     fs::create_directories(folder_, ec);
     if (ec) return Error{"cannot create " + folder_.string() + ": " + ec.message(), 1};
     // Written beside the old copy and renamed over it only when whole.
-    const fs::path target = folder_ / "rom.sbin", part = folder_ / "rom.sbin.part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(rom.Image()), static_cast<std::streamsize>(mb) * 1024 * 1024);
-        out.close();
-        if (!out) {
-            fs::remove(part, ec);
-            return Error{"cannot write " + target.string(), 1};
-        }
-    }
-    fs::rename(part, target, ec);
-    if (ec) return Error{"cannot write " + target.string() + ": " + ec.message(), 1};
+    if (auto s = WriteFileWhole(folder_ / "rom.sbin", rom.Image(), static_cast<size_t>(mb) * 1024 * 1024, 1); !s)
+        return s.error();
     return std::string("生成完成!");
 }
 
