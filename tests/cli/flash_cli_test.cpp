@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,13 +14,6 @@
 namespace quelmo {
 namespace {
 
-std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 struct FlashCli : ::testing::Test {
     test::FlashWorkspace ws;
     // Runs quelmo in the workspace's working folder.
@@ -31,7 +23,7 @@ struct FlashCli : ::testing::Test {
     }
     // Writes the project settings the build reads, as the project commands save them.
     void SaveSettings() { ASSERT_TRUE(ws.settings.Save(ws.Workspace(), "prj.ini")); }
-    std::string Image() { return Slurp(ws.Root() / "flash.bin"); }
+    std::string Image() { return test::ReadFile(ws.Root() / "flash.bin"); }
 };
 
 TEST_F(FlashCli, FreshWorkingFolderBuildsWithItsOwnBaseImage) {
@@ -41,7 +33,7 @@ TEST_F(FlashCli, FreshWorkingFolderBuildsWithItsOwnBaseImage) {
     EXPECT_NE(r.out.find("slots FF00 FF00 FF00 FF00 FF00 FF00 FF00 FF00\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("picture data end 0x0FFFFF\n"), std::string::npos) << r.out;
     EXPECT_EQ(std::filesystem::file_size(fresh / "default.bin"), flash::kBaseImageEnd);
-    const std::string image = Slurp(fresh / "flash.bin");
+    const std::string image = test::ReadFile(fresh / "flash.bin");
     ASSERT_EQ(image.size(), flash::kImageSize);
     EXPECT_NE(image.substr(flash::kAsc16 + 0x21 * 16, 16), std::string(16, '\0'));  // 'A' is there
     EXPECT_EQ(image.substr(flash::kConfigBlock, 2), "\xAE\x5F");
@@ -61,7 +53,7 @@ TEST_F(FlashCli, BuildPrintsTheSlotsAndWritesTheProjectImage) {
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("slots F470 FD70 FD70 FD70 FD70 FD70 FD70 FF00\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("picture data end 0x10012C\n"), std::string::npos) << r.out;
-    const std::string image = Slurp(out);
+    const std::string image = test::ReadFile(out);
     ASSERT_EQ(image.size(), flash::kImageSize);
     EXPECT_EQ(image.substr(flash::kPageTable, 18), std::string("U2;CLS(0);CLS(1);\0", 18));
     EXPECT_FALSE(std::filesystem::exists(ws.Root() / "flash.bin"));

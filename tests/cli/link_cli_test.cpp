@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using quelmo::test::CliRun;
+using quelmo::test::ReadFile;
 using quelmo::test::RunQuelmo;
 
 CliRun Quelmo(const fs::path& workdir, std::vector<std::string> args) {
@@ -78,13 +78,6 @@ protected:
     const fs::path dir = temp.path();
 };
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 TEST_F(LinkCli, InfoSendAndUploadAgainstTheEmulator) {
     Emulator module(dir, {"--memory", "2", "--serial", "CLI00000000001", "--baud", "9600", "--flash-out",
                           (dir / "flash.bin").string(), "--screen-png", (dir / "screen.png").string(), "--trace",
@@ -119,11 +112,11 @@ TEST_F(LinkCli, InfoSendAndUploadAgainstTheEmulator) {
     EXPECT_NE(again.out.find("上传完成!\n"), std::string::npos);
 
     EXPECT_EQ(module.Stop(), 0);
-    const std::string flash = ReadAll(dir / "flash.bin");
+    const std::string flash = ReadFile(dir / "flash.bin");
     ASSERT_EQ(flash.size(), 2u << 20);
     EXPECT_EQ(flash.substr(4096), image.substr(4096, (2u << 20) - 4096));
     EXPECT_TRUE(fs::file_size(dir / "screen.png") > 0);
-    EXPECT_NE(ReadAll(dir / "trace.txt").find("> ;USET(6);"), std::string::npos);
+    EXPECT_NE(ReadFile(dir / "trace.txt").find("> ;USET(6);"), std::string::npos);
 }
 
 TEST_F(LinkCli, FailuresExitWithTheirMessage) {
@@ -147,7 +140,7 @@ TEST_F(LinkCli, UploadWithoutAnImageSendsTheWorkspaceBuild) {
     EXPECT_EQ(module.Stop(), 0);
     // Sector 1 holds the build time, which differs between the two builds.
     const size_t from = 2 * 4096, size = (2u << 20) - from;
-    EXPECT_EQ(ReadAll(dir / "module.bin").substr(from), ReadAll(dir / "built.bin").substr(from, size));
+    EXPECT_EQ(ReadFile(dir / "module.bin").substr(from), ReadFile(dir / "built.bin").substr(from, size));
 }
 
 TEST_F(LinkCli, SearchFindsTheEmulatorAmongTypedPorts) {

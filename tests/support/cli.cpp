@@ -12,13 +12,6 @@
 namespace quelmo::test {
 namespace {
 
-std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 std::string Quote(const std::string& s) {
     std::string q(1, '\'');
     for (char c : s) {
@@ -52,9 +45,16 @@ CliRun RunQuelmo(const std::vector<std::string>& args, const std::string& stdin_
     const int status = std::system(command.c_str());
     CliRun run;
     run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = Slurp(out);
-    run.err = Slurp(err);
+    run.out = ReadFile(out);
+    run.err = ReadFile(err);
     return run;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
 }
 
 PixelBuffer ReadPng(const std::filesystem::path& path) {

@@ -28,6 +28,9 @@ private:
     std::filesystem::path path_;
 };
 
+// A whole file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
+
 // Reads an 8-bit RGB or RGBA PNG into pixels (0xFFRRGGBB); empty buffer when unreadable.
 PixelBuffer ReadPng(const std::filesystem::path& path);
 

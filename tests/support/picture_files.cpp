@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace quelmo::test {
 
@@ -59,13 +58,6 @@ void WriteGif(const std::filesystem::path& file, int width, int height, const st
     ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
     GifFreeMapObject(map);
     ASSERT_TRUE(ok) << GifErrorString(error);
-}
-
-std::string ReadFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 }  // namespace quelmo::test

@@ -28,6 +28,4 @@ void WriteGif(const std::filesystem::path& file, int width, int height, const st
 // A frame of one index.
 TestGifFrame SolidFrame(int left, int top, int width, int height, uint8_t index);
 
-std::string ReadFile(const std::filesystem::path& file);
-
 }  // namespace quelmo::test
