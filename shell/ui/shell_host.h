@@ -1,0 +1,39 @@
+#pragma once
+// What a working window may ask of the frame. Every working window gets the frame as a
+// ShellHost& and switches, refreshes and reaches the shared objects only through it: a window
+// never reaches into another window's widgets. The main window implements it; window tests
+// give a small fake of their own.
+#include <string>
+
+namespace quelmo {
+class Tglobal;
+class Tproject;
+class DeviceLink;
+}  // namespace quelmo
+
+namespace quelmo::ui {
+
+class ShellHost {
+public:
+    virtual ~ShellHost() = default;
+
+    // The application context: image, settings store, rasteriser, interpreter and screen.
+    virtual Tglobal& Context() = 0;
+    // The open project and its lifecycle.
+    virtual Tproject& Project() = 0;
+    // The shared port Comm1 with the exchange state (ConnectionState, ReplyBuffer, ReceiveView).
+    virtual DeviceLink& Link() = 0;
+
+    // Switches to the working window `name` ("start", "prjini", "pic", "editcmd", ...) and
+    // records it in the history behind 'return'.
+    virtual void Navigate(const std::string& name) = 0;
+    // 'reflash display': the menu rules, the status panel (rebuilding the flash image while a
+    // project is open), then the project settings saved while a project is open.
+    virtual void Refresh() = 0;
+    // The menu enabling rules alone.
+    virtual void RefreshMenus() = 0;
+    // The stop flag shared with running transfers; set on exit and on closing the main window.
+    virtual bool& StopFlag() = 0;
+};
+
+}  // namespace quelmo::ui
