@@ -2,8 +2,8 @@
 // from the built-in texts.
 #include <benchmark/benchmark.h>
 
-#include "core/statement_help.h"
-#include "core/tcmd.h"
+#include "editors/statement_help.h"
+#include "display/tcmd.h"
 #include "flash/trom.h"
 #include "ime/pymb.h"
 
@@ -13,10 +13,11 @@ void BM_StatementHelpAndApply(benchmark::State& state) {
     quelmo::Trom rom;
     quelmo::Tcmd cmd(rom);
     quelmo::ParameterGrid grid;
+    quelmo::EditorState editor;
     const std::string line = "BTN(1,10,10,110,110,3,13)";
     for (auto _ : state) {
-        auto help = quelmo::ShowStatementHelp(cmd, line, grid);
-        auto statement = quelmo::ApplyParameterGrid(cmd, line, grid);
+        auto help = quelmo::ShowStatementHelp(cmd, editor, line, grid);
+        auto statement = quelmo::ApplyParameterGrid(line, grid);
         benchmark::DoNotOptimize(help);
         benchmark::DoNotOptimize(statement);
     }

@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/framebuffer.h"
 #include "flash/trom.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "flash/base_image.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace {
 
@@ -60,10 +60,10 @@ void BM_Build(benchmark::State& state) {
     src.workspace = ws.root / "temp";
     src.base_image = ws.root / flash::kBaseImageFile;
     src.settings = &ws.settings;
-    src.screen = &cmd.Screen();
     for (auto _ : state) {
         Status s = rom.Build(src);
         if (!s) state.SkipWithError(s.error().message.c_str());
+        cmd.Screen().ReadFontRegions();
         benchmark::DoNotOptimize(rom.Image()[flash::kPageTable]);
     }
 }

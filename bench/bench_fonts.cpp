@@ -11,15 +11,15 @@
 #include <string>
 
 #include "core/gbk.h"
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/framebuffer.h"
 #include "flash/trom.h"
 #include "fonts/build_run.h"
 #include "fonts/canvas.h"
-#include "fonts/format.h"
+#include "flash/font_format.h"
 #include "fonts/settings.h"
 #include "fonts/tmakefont.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace {
 

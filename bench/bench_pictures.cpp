@@ -20,7 +20,7 @@
 #include <fstream>
 #include <vector>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
 #include "pictures/picture_list.h"

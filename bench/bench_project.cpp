@@ -11,7 +11,7 @@
 
 #include "editors/pages.h"
 #include "project/archive.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -6,7 +6,7 @@
 #include "cli/cli.h"
 #include "cli/project_build.h"
 #include "core/file_write.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/base_image.h"
 #include "flash/layout.h"
 #include "flash/trom.h"

@@ -6,13 +6,13 @@
 
 #include "cli/cli.h"
 #include "core/gbk.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "fonts/build_run.h"
 #include "fonts/canvas.h"
 #include "fonts/collect.h"
 #include "fonts/settings.h"
 #include "fonts/tmakefont.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 #include "project/project.h"
 
 namespace quelmo::cli {

@@ -6,9 +6,9 @@
 
 #include "cli/cli.h"
 #include "core/gbk.h"
-#include "core/statement_help.h"
-#include "core/tcmd.h"
-#include "core/tglobal.h"
+#include "editors/statement_help.h"
+#include "display/tcmd.h"
+#include "shell/context.h"
 
 namespace quelmo::cli {
 namespace {
@@ -37,7 +37,8 @@ void PrintLines(const std::string& gbk) {
 void Help(Cli& cli, const std::string& statement) {
     Tglobal g(cli.Workdir());
     ParameterGrid grid;
-    PrintLines(ShowStatementHelp(g.Cmd(), CodeLine(statement), grid));
+    EditorState state;
+    PrintLines(ShowStatementHelp(g.Cmd(), state, CodeLine(statement), grid));
     for (const auto& row : grid.rows)
         std::cout << row.name << "\t" << row.kind << "\t" << GbkToUtf8(row.value) << (row.chooser ? "\t..." : "")
                   << "\n";
@@ -47,7 +48,8 @@ void Rebuild(Cli& cli, const std::string& statement, const std::vector<std::stri
     Tglobal g(cli.Workdir());
     const std::string line = CodeLine(statement);
     ParameterGrid grid;
-    ShowStatementHelp(g.Cmd(), line, grid);
+    EditorState state;
+    ShowStatementHelp(g.Cmd(), state, line, grid);
     for (const auto& change : changes) {
         const auto eq = change.find('=');
         if (eq == std::string::npos) return cli.Fail("expected NAME=VALUE, got " + change, 2);
@@ -55,7 +57,7 @@ void Rebuild(Cli& cli, const std::string& statement, const std::vector<std::stri
         if (!row) return cli.Fail("the statement has no parameter " + change.substr(0, eq), 2);
         row->value = Utf8ToGbk(change.substr(eq + 1));
     }
-    std::cout << GbkToUtf8(ApplyParameterGrid(g.Cmd(), line, grid)) << "\n";
+    std::cout << GbkToUtf8(ApplyParameterGrid(line, grid)) << "\n";
 }
 
 CommandRegistrar reg(40, [](CLI::App& app, Cli& cli) {

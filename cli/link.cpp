@@ -8,7 +8,7 @@
 #include "cli/cli.h"
 #include "cli/project_build.h"
 #include "core/gbk.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
 #include "link/device_link.h"

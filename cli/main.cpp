@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 
 namespace quelmo::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "flash/layout.h"
-#include "project/workspace_build.h"
+#include "shell/workspace_build.h"
 
 namespace quelmo::cli {
 

@@ -3,7 +3,7 @@
 #include <iosfwd>
 
 #include "core/result.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/trom.h"
 
 namespace quelmo::cli {

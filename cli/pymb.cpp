@@ -5,7 +5,7 @@
 
 #include "cli/cli.h"
 #include "core/gbk.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "ime/pymb.h"
 
 namespace quelmo::cli {

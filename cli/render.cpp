@@ -6,12 +6,12 @@
 #include "cli/cli.h"
 #include "cli/project_build.h"
 #include "core/gbk.h"
-#include "core/tcmd.h"
-#include "core/tglobal.h"
+#include "display/tcmd.h"
+#include "shell/context.h"
 #include "display/png.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo::cli {
 namespace {

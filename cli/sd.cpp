@@ -13,7 +13,7 @@
 #include "cli/cli.h"
 #include "cli/pictures.h"
 #include "cli/project_build.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/trom.h"
 #include "link/device_link.h"
 #include "link/tcomm.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/cli.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "project/project.h"
 
 namespace quelmo::cli {

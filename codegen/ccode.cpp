@@ -1,6 +1,6 @@
 #include "codegen/ccode.h"
 
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

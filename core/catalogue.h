@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 
@@ -53,13 +53,6 @@ private:
     THashTable table_;
     std::vector<std::string> names_;
     std::array<std::vector<std::string>, kCategories> captions_;
-};
-
-// What the interpreter remembers for the editors between two help requests.
-struct HelpState {
-    static constexpr int kMaxRows = 128;
-    std::array<std::string, kMaxRows + 1> kinds;  // parameter kind by grid row, from 1
-    int design_dirty = 0;  // 1 while the design editor holds an edited design not yet ended
 };
 
 }  // namespace quelmo

@@ -60,4 +60,10 @@ Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, 
     return file.Commit(size);
 }
 
+bool RemoveFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    return !ec && !std::filesystem::exists(folder, ec);
+}
+
 }  // namespace quelmo

@@ -36,4 +36,7 @@ private:
 // Replaces `target` with the bytes.
 Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, size_t size, int error_code = 2);
 
+// Deletes a folder with everything in it, without asking. True when the folder is gone.
+bool RemoveFolder(const std::filesystem::path& folder);
+
 }  // namespace quelmo

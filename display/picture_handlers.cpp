@@ -1,6 +1,6 @@
 // Handlers of the picture statements: PIC, CPIC, ICON, BPIC. Each starts reading at the first
 // byte after "NAME(".
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/handlers.h"
 #include "display/picture.h"
 

@@ -1,6 +1,6 @@
 // Handlers of the shape, colour and system statements. Each sets its read position to the
 // first byte after "NAME(" and reads its arguments in order.
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/handlers.h"
 
 namespace quelmo {

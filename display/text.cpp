@@ -7,7 +7,7 @@
 #include "display/tgd.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
-#include "fonts/format.h"
+#include "flash/font_format.h"
 
 namespace quelmo {
 namespace {

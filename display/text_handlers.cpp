@@ -1,6 +1,6 @@
 // Handlers of the text statements. Each stores the coordinates, colour and text in the screen
 // and calls the text drawing (display/text.h).
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/handlers.h"
 #include "display/text.h"
 
@@ -72,7 +72,6 @@ void Label(Tcmd& cmd) {
         text::DrawLabelOverSlot(gd, size, align, cmd.ReadInt());
     else
         text::DrawLabel(gd, size, align);
-    cmd.SetSizeValues(gd.work.x2 - gd.work.x1, size);
 }
 
 }  // namespace

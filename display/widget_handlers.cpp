@@ -1,6 +1,6 @@
 // Handlers of the widget statements: curve (DQX, RQX, Qn, Sn), menu (MENU, MSHW, MSET, MDF),
 // hot zones (BTN, BICN, PBTN, TICN) and the input box (TSIN).
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/handlers.h"
 #include "display/widgets.h"
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/picture.h"
 #include "display/tgd.h"
 #include "flash/layout.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

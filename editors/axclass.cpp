@@ -2,9 +2,10 @@
 
 #include <array>
 
+#include "core/catalogue.h"
 #include "core/gbk.h"
-#include "core/statement_help.h"
-#include "core/tcmd.h"
+#include "editors/statement_help.h"
+#include "display/tcmd.h"
 
 namespace quelmo {
 namespace {
@@ -88,7 +89,7 @@ void TAXclass::SetStatement(std::string_view text) {
         return;
     }
     label.assign(Tcmd::StatementName(text));
-    type = cmd_->Catalog().Type(label);
+    type = Catalogue::Shared().Type(label);
     if (type == Tcmd::kTypeNone) type = Tcmd::kTypeNoBounds;
 }
 
@@ -132,8 +133,9 @@ int TAXclass::HitTest(int x, int y) const {
 
 void TAXclass::Regenerate(const ParameterGrid& grid) {
     cmd_->SetBounds({x1, y1, x2, y2});
-    cmd_->SetSizeValues(w, h);
-    statement = RebuildStatement(*cmd_, statement, grid);
+    state_->width_value = w;
+    state_->height_value = h;
+    statement = RebuildStatement(*cmd_, *state_, statement, grid);
 }
 
 }  // namespace quelmo

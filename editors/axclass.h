@@ -10,6 +10,7 @@
 namespace quelmo {
 
 class Tcmd;
+struct EditorState;
 struct ParameterGrid;
 
 class TAXclass {
@@ -18,7 +19,7 @@ public:
     enum Zone { kNoZone = 0, kMoveZone = 1, kRightEdge = 2, kBottomEdge = 3 };
     static constexpr int kEdgeReach = 5;  // an edge zone reaches this far either side of the edge
 
-    TAXclass(Tcmd& cmd, Framebuffer canvas) : cmd_(&cmd), canvas_(canvas) {}
+    TAXclass(Tcmd& cmd, EditorState& state, Framebuffer canvas) : cmd_(&cmd), state_(&state), canvas_(canvas) {}
 
     int x1 = 0, y1 = 0, w = 50, h = 50, x2 = 50, y2 = 50;
     int selected = 0;
@@ -40,6 +41,7 @@ private:
     void DrawFrame();
 
     Tcmd* cmd_;
+    EditorState* state_;
     Framebuffer canvas_;
 };
 

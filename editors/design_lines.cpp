@@ -2,8 +2,8 @@
 
 #include "core/catalogue.h"
 #include "core/gbk.h"
-#include "core/tcmd.h"
-#include "project/hashtable.h"
+#include "display/tcmd.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "core/result.h"
 #include "flash/layout.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 

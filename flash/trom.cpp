@@ -5,10 +5,9 @@
 
 #include "core/file_write.h"
 #include "core/gbk.h"
-#include "display/tgd.h"
 #include "flash/base_image.h"
 #include "flash/file_io.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {
@@ -115,8 +114,6 @@ Status Trom::Build(const BuildSources& src, Warnings* warnings) {
     if (auto s = CopyFixedFiles(src.workspace, warn); !s) return s;
     WriteConfigBlock(src.now ? *src.now : std::time(nullptr));
     if (auto s = PlaceFromTop(src, warn); !s) return s;
-    // The screen takes its font regions from the new config block; the pages come last.
-    if (src.screen) src.screen->ReadFontRegions();
     CompileAllPages(src.settings, src.btl, warnings);
     return {};
 }

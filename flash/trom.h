@@ -16,7 +16,6 @@
 namespace quelmo {
 
 class THashTable;
-class Tgd;
 
 // Shown when the full fonts and the input method table do not fit above the picture data.
 inline constexpr const char* kNoRoomMessage = "存储空间不够，请减少图片数量或全字库种类!";
@@ -31,7 +30,6 @@ struct BuildSources {
     std::filesystem::path base_image;   // default.bin of the working folder
     const THashTable* settings = nullptr;  // font keys and page texts; none reads as all empty
     int btl = 6;                        // the project's baud rate index
-    Tgd* screen = nullptr;              // re-reads its font regions after a complete build
     bool draw_missing_base = true;      // write the base image from the free fonts when absent
     std::optional<std::time_t> now;     // the build time; the clock when unset
 };

@@ -4,7 +4,7 @@
 #include "flash/layout.h"
 #include "fonts/settings.h"
 #include "fonts/tmakefont.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

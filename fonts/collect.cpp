@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 
 namespace quelmo {
 namespace {

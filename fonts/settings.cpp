@@ -1,7 +1,7 @@
 #include "fonts/settings.h"
 
 #include "core/gbk.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo::fontset {
 

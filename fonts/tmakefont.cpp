@@ -7,7 +7,7 @@
 
 #include "core/gbk.h"
 #include "fonts/canvas.h"
-#include "fonts/format.h"
+#include "flash/font_format.h"
 
 namespace quelmo {
 namespace {

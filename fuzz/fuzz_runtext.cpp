@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/framebuffer.h"
 #include "flash/trom.h"
 

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "display/framebuffer.h"
 #include "flash/layout.h"
 #include "flash/trom.h"
-#include "fonts/format.h"
+#include "flash/font_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static quelmo::Trom rom;

@@ -4,7 +4,7 @@
 
 #include "core/file_write.h"
 #include "core/gbk.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo::ime {
 namespace {

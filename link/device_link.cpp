@@ -3,7 +3,7 @@
 #include "core/dispatcher.h"
 #include "core/gbk.h"
 #include "link/device_reply.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

@@ -1,6 +1,6 @@
 #include "link/device_reply.h"
 
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

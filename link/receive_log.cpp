@@ -1,6 +1,6 @@
 #include "link/receive_log.h"
 
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 

@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "flash/layout.h"
 #include "link/device_reply.h"
 #include "link/serial_line.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "core/gbk.h"
-#include "core/tglobal.h"
+#include "core/file_write.h"
 #include "flash/layout.h"
 #include "project/archive.h"
 

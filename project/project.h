@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "core/result.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "core/gbk.h"
-#include "core/tcmd.h"
-#include "core/tglobal.h"
+#include "display/tcmd.h"
+#include "shell/context.h"
 #include "editors/ui/screen_view.h"
 
 namespace quelmo::ui {

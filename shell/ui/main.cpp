@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "editors/ui/editcmd_form.h"
 #include "shell/ui/main_window.h"
 

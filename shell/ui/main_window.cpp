@@ -4,11 +4,11 @@
 #include <QStatusBar>
 
 #include "core/gbk.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "editors/ui/editcmd_form.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
-#include "project/workspace_build.h"
+#include "shell/workspace_build.h"
 
 namespace quelmo::ui {
 namespace {

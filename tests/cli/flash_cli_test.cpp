@@ -7,7 +7,7 @@
 
 #include "flash/layout.h"
 #include "display/tgd.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 #include "support/cli.h"
 #include "tests/flash/workspace.h"
 

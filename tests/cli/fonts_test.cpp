@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/gbk.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 #include "support/cli.h"
 
 namespace quelmo::test {

@@ -8,7 +8,7 @@
 
 #include "codegen/ccode.h"
 #include "core/gbk.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "flash/trom.h"
 #include "support/screen.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 #include "support/flash_pictures.h"
 #include "support/screen.h"
 

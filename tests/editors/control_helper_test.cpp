@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/statement_help.h"
+#include "editors/statement_help.h"
 #include "editors/axclass.h"
 #include "editors/choosers.h"
 #include "editors/design_mouse.h"
@@ -14,7 +14,7 @@ constexpr uint32_t kWhite = Rgb(255, 255, 255), kRed = Rgb(255, 0, 0), kCyan = R
 struct Design {
     Design() : screen(320, 240) {}
     TAXclass Frame(std::string_view line) {
-        TAXclass f(screen.cmd, screen.pixels.View());
+        TAXclass f(screen.cmd, screen.editor, screen.pixels.View());
         f.SetStatement(line);
         return f;
     }
@@ -54,7 +54,7 @@ TEST(TAXclass, LinesWithoutAFrame) {
     EXPECT_EQ(d.screen.At(100, 100), d.screen.Colour(2));
     EXPECT_EQ(d.screen.cmd.OffsetX(), 0);
 
-    TAXclass empty(d.screen.cmd, d.screen.pixels.View());
+    TAXclass empty(d.screen.cmd, d.screen.editor, d.screen.pixels.View());
     empty.Render(TAXclass::kRunAndFrame);  // no statement: nothing happens
     EXPECT_EQ(d.screen.At(0, 0), d.screen.Colour(4));
 }
@@ -91,7 +91,7 @@ TEST(DesignMouse, DragsMoveAndResizeInsideTheScreen) {
     ParameterGrid grid;
     // Grabs the line's frame at `from`, moves the pointer through `path` and rebuilds the line.
     auto drag = [&](TAXclass f, Point from, std::vector<Point> path) {
-        ShowStatementHelp(d.screen.cmd, f.statement, grid);
+        ShowStatementHelp(d.screen.cmd, d.screen.editor, f.statement, grid);
         const Hover hover = FindHover({f}, 1, 0, from.x, from.y);
         EXPECT_NE(hover.zone, TAXclass::kNoZone) << f.statement;
         DesignDrag drag = StartDrag(f, hover.zone, from.x, from.y);

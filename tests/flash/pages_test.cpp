@@ -5,7 +5,7 @@
 
 #include "flash/layout.h"
 #include "flash/trom.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 #include "tests/flash/workspace.h"
 
 namespace quelmo {

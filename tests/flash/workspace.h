@@ -11,7 +11,7 @@
 
 #include "flash/layout.h"
 #include "flash/trom.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo::test {
 

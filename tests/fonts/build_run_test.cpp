@@ -14,7 +14,7 @@
 #include "fonts/canvas.h"
 #include "fonts/settings.h"
 #include "fonts/tmakefont.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo::test {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "core/gbk.h"
 #include "fonts/canvas.h"
-#include "fonts/format.h"
+#include "flash/font_format.h"
 #include "fonts/tmakefont.h"
 
 namespace quelmo::test {

@@ -4,7 +4,8 @@
 #include <string_view>
 
 #include "core/gbk.h"
-#include "core/tcmd.h"
+#include "display/tcmd.h"
+#include "editors/statement_help.h"
 #include "display/framebuffer.h"
 #include "flash/trom.h"
 
@@ -24,6 +25,7 @@ struct Screen {
     Trom rom;
     PixelBuffer pixels;
     Tcmd cmd;
+    EditorState editor;  // what the editors remember between help requests
 };
 
 }  // namespace quelmo::test

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "display/tgd.h"
 #include "editors/ui/editcmd_form.h"
 #include "editors/ui/screen_view.h"

@@ -1,4 +1,4 @@
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Builds the flash image of the open workspace the way the program's refresh does.
 #include "core/result.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/trom.h"
 
 namespace quelmo {

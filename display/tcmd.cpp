@@ -1,4 +1,4 @@
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 
 #include "display/handlers.h"
 
@@ -9,7 +9,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-Tcmd::Tcmd(const Trom& rom) : gd_(std::make_unique<Tgd>(rom)), catalogue_(Catalogue::Shared()) {
+Tcmd::Tcmd(const Trom& rom) : gd_(std::make_unique<Tgd>(rom)) {
     statement_.reserve(256);
     last_string_.reserve(128);
     RegisterHandlers(*this);

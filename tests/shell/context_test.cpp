@@ -4,11 +4,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/file_write.h"
 #include "core/gbk.h"
-#include "core/tcmd.h"
-#include "core/tglobal.h"
+#include "display/tcmd.h"
+#include "shell/context.h"
 #include "flash/trom.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 #include "support/cli.h"
 
 namespace quelmo::test {

@@ -1,8 +1,9 @@
-#include "core/statement_help.h"
+#include "editors/statement_help.h"
 
+#include "core/catalogue.h"
 #include "core/gbk.h"
-#include "core/tcmd.h"
-#include "project/hashtable.h"
+#include "display/tcmd.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 namespace {
@@ -58,8 +59,8 @@ const Captions& HelpCaptions() {
     return captions;
 }
 
-std::vector<std::string> ParameterLines(const Tcmd& cmd, std::string_view name) {
-    return SplitLines(cmd.Catalog().Parameters(name));
+std::vector<std::string> ParameterLines(std::string_view name) {
+    return SplitLines(Catalogue::Shared().Parameters(name));
 }
 
 }  // namespace
@@ -109,11 +110,11 @@ std::vector<std::string> SplitParameterLine(std::string_view line) {
     return items;
 }
 
-std::string ShowStatementHelp(Tcmd& cmd, std::string_view line, ParameterGrid& grid) {
+std::string ShowStatementHelp(Tcmd& cmd, EditorState& state, std::string_view line, ParameterGrid& grid) {
     cmd.SetStatement(line);
     const std::string name(Tcmd::StatementName(cmd.Statement()));
     cmd.SetPos(static_cast<int>(name.size()) + 2);
-    const Catalogue& cat = cmd.Catalog();
+    const Catalogue& cat = Catalogue::Shared();
 
     grid.rows.clear();
     std::string help = HelpCaptions().syntax;
@@ -121,10 +122,9 @@ std::string ShowStatementHelp(Tcmd& cmd, std::string_view line, ParameterGrid& g
     help.append(cat.Signature(name));
     help.append(HelpCaptions().params);
 
-    HelpState& state = cmd.Help();
     for (auto& kind : state.kinds) kind.clear();
 
-    const auto params = ParameterLines(cmd, name);
+    const auto params = ParameterLines(name);
     for (size_t i = 0; i < params.size(); ++i) {
         const auto items = SplitParameterLine(params[i]);
         const std::string_view pname = Item(items, 0), kind = Item(items, 1);
@@ -154,9 +154,9 @@ std::string ShowStatementHelp(Tcmd& cmd, std::string_view line, ParameterGrid& g
     return help;
 }
 
-std::string ApplyParameterGrid(const Tcmd& cmd, std::string_view line, const ParameterGrid& grid) {
+std::string ApplyParameterGrid(std::string_view line, const ParameterGrid& grid) {
     const std::string_view name = Tcmd::StatementName(line);
-    const auto params = ParameterLines(cmd, name);
+    const auto params = ParameterLines(name);
     std::string args;
     for (size_t i = 0; i < params.size(); ++i) {
         if (!args.empty()) args.push_back(',');
@@ -174,9 +174,10 @@ std::string ApplyParameterGrid(const Tcmd& cmd, std::string_view line, const Par
     return Compose(name, args);
 }
 
-std::string RebuildStatement(const Tcmd& cmd, std::string_view line, const ParameterGrid& grid) {
+std::string RebuildStatement(const Tcmd& cmd, const EditorState& state, std::string_view line,
+                             const ParameterGrid& grid) {
     const std::string_view name = Tcmd::StatementName(line);
-    const auto params = ParameterLines(cmd, name);
+    const auto params = ParameterLines(name);
     const auto b = cmd.Bounds();
     const int ox = cmd.OffsetX() > 0 ? cmd.OffsetX() : 0;
     const int oy = cmd.OffsetY() > 0 ? cmd.OffsetY() : 0;
@@ -194,9 +195,9 @@ std::string RebuildStatement(const Tcmd& cmd, std::string_view line, const Param
         else if (pname == "y2")
             args.append(std::to_string(b.y2 - oy));
         else if (pname == "w")
-            args.append(std::to_string(cmd.WidthValue()));
+            args.append(std::to_string(state.width_value));
         else if (pname == "h")
-            args.append(std::to_string(cmd.HeightValue()));
+            args.append(std::to_string(state.height_value));
         else if (Item(items, 1) == "str")
             AppendQuoted(args, GridValue(grid, i));
         else

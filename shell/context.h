@@ -5,6 +5,8 @@
 #include <memory>
 #include <string_view>
 
+#include "editors/statement_help.h"
+
 namespace quelmo {
 
 class Trom;
@@ -25,6 +27,8 @@ public:
     THashTable& Settings() { return *settings_; }
     Tmakefont& Makefont() { return *makefont_; }
     Tcmd& Cmd() { return *cmd_; }
+    // What the editors remember between help requests (parameter kinds, DesignDirty, sizes).
+    EditorState& Editor() { return editor_; }
 
     const std::filesystem::path& Workdir() const { return workdir_; }
     std::filesystem::path Workspace() const { return workdir_ / "temp"; }
@@ -40,10 +44,8 @@ private:
     std::unique_ptr<MonoCanvas> canvas_;  // the rasteriser's 3200 x 255 one-bit drawing bitmap
     std::unique_ptr<Tmakefont> makefont_;
     std::unique_ptr<Tcmd> cmd_;
+    EditorState editor_;
 };
-
-// Deletes a folder with everything in it, without asking. True when the folder is gone.
-bool RemoveFolder(const std::filesystem::path& folder);
 
 // The working folder: `explicit_dir` when given, else $QUELMO_HOME, else
 // $XDG_DATA_HOME/quelmo, else ~/.local/share/quelmo.

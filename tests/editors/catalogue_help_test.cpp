@@ -2,7 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/gbk.h"
-#include "core/statement_help.h"
+#include "editors/statement_help.h"
 #include "support/screen.h"
 
 namespace quelmo {
@@ -59,20 +59,20 @@ TEST(Catalogue, PaletteButtonGivesTheTrimmedDefaultStatement) {
 TEST(Catalogue, TypesAgreeWithTheHandlerTable) {
     test::Screen s;
     int both = 0;
-    for (const auto& name : s.cmd.Catalog().Names()) {
+    for (const auto& name : Catalogue::Shared().Names()) {
         const int handler_type = s.cmd.TypeOf(name);
         if (handler_type == Tcmd::kTypeNone) continue;
         ++both;
-        EXPECT_EQ(handler_type, s.cmd.Catalog().Type(name)) << name;
+        EXPECT_EQ(handler_type, Catalogue::Shared().Type(name)) << name;
     }
     EXPECT_GE(both, 13);
 }
 
 TEST(StatementHelp, ButtonShowsRowsKindsAndTheDescriptionUpToItsFirstSpace) {
     test::Screen s;
-    s.cmd.Help().design_dirty = 0;
+    s.editor.design_dirty = 0;
     ParameterGrid grid;
-    const std::string help = U(ShowStatementHelp(s.cmd, "BTN(1,10,10,110,110,3)", grid));
+    const std::string help = U(ShowStatementHelp(s.cmd, s.editor, "BTN(1,10,10,110,110,3)", grid));
     EXPECT_EQ(help.substr(0, help.find("\r\nn:")), "语法描述:\r\n按钮热区:BTN(n,x1,y1,x2,y2,t,asc);参数:");
     EXPECT_NE(help.find("\r\nn:区域编号\r\n"), std::string::npos);
     EXPECT_NE(help.find("\r\nt:显示类型;=0\r\n"), std::string::npos);
@@ -86,52 +86,52 @@ TEST(StatementHelp, ButtonShowsRowsKindsAndTheDescriptionUpToItsFirstSpace) {
         EXPECT_EQ(grid.rows[i].value, want[i].second) << want[i].first;
         EXPECT_EQ(grid.rows[i].chooser, i == 6) << want[i].first;
     }
-    EXPECT_EQ(s.cmd.Help().kinds[1], "int");
-    EXPECT_EQ(s.cmd.Help().kinds[2], "X");
-    EXPECT_EQ(s.cmd.Help().kinds[7], "asc");
-    EXPECT_EQ(s.cmd.Help().kinds[8], "");
-    EXPECT_EQ(s.cmd.Help().design_dirty, 1);
+    EXPECT_EQ(s.editor.kinds[1], "int");
+    EXPECT_EQ(s.editor.kinds[2], "X");
+    EXPECT_EQ(s.editor.kinds[7], "asc");
+    EXPECT_EQ(s.editor.kinds[8], "");
+    EXPECT_EQ(s.editor.design_dirty, 1);
 }
 
 TEST(StatementHelp, UnknownCommandHasOnlyTheFixedCaptions) {
     test::Screen s;
     ParameterGrid grid{{{"old", "int", "1", false}}};
-    EXPECT_EQ(U(ShowStatementHelp(s.cmd, "XYZ(1,2)", grid)), "语法描述:\r\n参数:\r\n备注:");
+    EXPECT_EQ(U(ShowStatementHelp(s.cmd, s.editor, "XYZ(1,2)", grid)), "语法描述:\r\n参数:\r\n备注:");
     EXPECT_TRUE(grid.rows.empty());
-    EXPECT_EQ(ApplyParameterGrid(s.cmd, "XYZ(1,2)", grid), "XYZ");
+    EXPECT_EQ(ApplyParameterGrid("XYZ(1,2)", grid), "XYZ");
 }
 
 TEST(StatementHelp, ApplyingTheUnchangedGridFillsOmittedCoordinates) {
     test::Screen s;
     ParameterGrid grid;
-    ShowStatementHelp(s.cmd, "DS16(5,6,'ab',1)", grid);
+    ShowStatementHelp(s.cmd, s.editor, "DS16(5,6,'ab',1)", grid);
     EXPECT_EQ(grid.Find("str")->value, "ab");
-    EXPECT_EQ(ApplyParameterGrid(s.cmd, "DS16(5,6,'ab',1)", grid), "DS16(5,6,'ab',1,0)");
+    EXPECT_EQ(ApplyParameterGrid("DS16(5,6,'ab',1)", grid), "DS16(5,6,'ab',1,0)");
 
     grid.Find("str")->value = "x y";
     grid.Find("c")->value = "";
     grid.Find("x1")->value = "";
-    EXPECT_EQ(ApplyParameterGrid(s.cmd, "DS16", grid), "DS16(0,6,'x y',,0)");
+    EXPECT_EQ(ApplyParameterGrid("DS16", grid), "DS16(0,6,'x y',,0)");
 
     grid.Find("c")->value = "red";  // not a number: copied as it stands
-    EXPECT_EQ(ApplyParameterGrid(s.cmd, "DS16", grid), "DS16(0,6,'x y',red,0)");
+    EXPECT_EQ(ApplyParameterGrid("DS16", grid), "DS16(0,6,'x y',red,0)");
 
-    EXPECT_EQ(ApplyParameterGrid(s.cmd, "RQX", grid), "RQX");
+    EXPECT_EQ(ApplyParameterGrid("RQX", grid), "RQX");
 }
 
 TEST(StatementHelp, StringsWithQuotesOrBackslashesSurviveTheRoundTrip) {
     test::Screen s;
     ParameterGrid grid;
-    ShowStatementHelp(s.cmd, R"(DS16(0,0,'it\'s a\\b',1))", grid);
+    ShowStatementHelp(s.cmd, s.editor, R"(DS16(0,0,'it\'s a\\b',1))", grid);
     EXPECT_EQ(grid.Find("str")->value, R"(it's a\b)");
-    EXPECT_EQ(ApplyParameterGrid(s.cmd, "DS16", grid), R"(DS16(0,0,'it\'s a\\b',1,0))");
+    EXPECT_EQ(ApplyParameterGrid("DS16", grid), R"(DS16(0,0,'it\'s a\\b',1,0))");
 }
 
 TEST(StatementHelp, CoordinatesIncludeTheDisplayOffset) {
     test::Screen s(320, 240);
     s.Run("SXY(100,0);");
     ParameterGrid grid;
-    ShowStatementHelp(s.cmd, "BOX(10,10,20,20,1)", grid);
+    ShowStatementHelp(s.cmd, s.editor, "BOX(10,10,20,20,1)", grid);
     EXPECT_EQ(grid.Find("x1")->value, "110");
     EXPECT_EQ(grid.Find("y1")->value, "10");
 }
@@ -139,16 +139,17 @@ TEST(StatementHelp, CoordinatesIncludeTheDisplayOffset) {
 TEST(RebuildStatement, TakesBoundsAndSizeAndTheOtherValuesFromTheGrid) {
     test::Screen s;
     ParameterGrid grid;
-    ShowStatementHelp(s.cmd, "CPIC(1,2,3,4,5,6,7)", grid);
+    ShowStatementHelp(s.cmd, s.editor, "CPIC(1,2,3,4,5,6,7)", grid);
     s.cmd.SetBounds({11, 12, 41, 52});
-    s.cmd.SetSizeValues(30, 40);
-    EXPECT_EQ(RebuildStatement(s.cmd, "CPIC(1,2,3,4,5,6,7)", grid), "CPIC(11,12,3,4,5,30,40)");
+    s.editor.width_value = 30;
+    s.editor.height_value = 40;
+    EXPECT_EQ(RebuildStatement(s.cmd, s.editor, "CPIC(1,2,3,4,5,6,7)", grid), "CPIC(11,12,3,4,5,30,40)");
 
     // A positive display offset comes off the coordinates; strings are quoted.
     s.Run("SXY(10,5);");
-    ShowStatementHelp(s.cmd, "LABL(24,20,10,200,'ab',15,1)", grid);
+    ShowStatementHelp(s.cmd, s.editor, "LABL(24,20,10,200,'ab',15,1)", grid);
     s.cmd.SetBounds({40, 25, 240, 49});
-    EXPECT_EQ(RebuildStatement(s.cmd, "LABL", grid), "LABL(24,30,20,230,'ab',15,1)");
+    EXPECT_EQ(RebuildStatement(s.cmd, s.editor, "LABL", grid), "LABL(24,30,20,230,'ab',15,1)");
 }
 
 TEST(SplitParameterLine, SeparatesAtColonsSpacesAndQuotes) {

@@ -1,8 +1,8 @@
-#include "project/workspace_build.h"
+#include "shell/workspace_build.h"
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "flash/layout.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 
@@ -10,7 +10,6 @@ Status BuildWorkspace(Tglobal& g, Warnings* warnings, bool* drew_base) {
     BuildSources src;
     src.workspace = g.Workspace();
     src.base_image = g.Workdir() / flash::kBaseImageFile;
-    src.screen = &g.Cmd().Screen();
     std::error_code ec;
     std::filesystem::create_directories(g.Workdir(), ec);
     if (std::filesystem::exists(g.Workspace() / "prj.ini.key", ec)) {
@@ -19,7 +18,10 @@ Status BuildWorkspace(Tglobal& g, Warnings* warnings, bool* drew_base) {
         src.btl = g.Settings().GetInt("BTL");
     }
     if (drew_base) *drew_base = !std::filesystem::exists(src.base_image, ec);
-    return g.Rom().Build(src, warnings);
+    auto built = g.Rom().Build(src, warnings);
+    // The screen takes its font regions from the new config block.
+    if (built) g.Cmd().Screen().ReadFontRegions();
+    return built;
 }
 
 }  // namespace quelmo

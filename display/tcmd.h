@@ -9,7 +9,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/catalogue.h"
 #include "display/tgd.h"
 
 namespace quelmo {
@@ -58,16 +57,6 @@ public:
 
     Tgd::Rect Bounds() const { return bounds_; }
     void SetBounds(const Tgd::Rect& r) { bounds_ = r; }
-    // Width and height values the control helper hands to the statement rebuild.
-    int WidthValue() const { return width_value_; }
-    int HeightValue() const { return height_value_; }
-    void SetSizeValues(int w, int h) { width_value_ = w; height_value_ = h; }
-
-    // The command catalogue and what the editors' help remembers (parameter kinds, DesignDirty).
-    const Catalogue& Catalog() const { return catalogue_; }
-    HelpState& Help() { return help_; }
-    const HelpState& Help() const { return help_; }
-
     // The project's settings store, where menus find their pages (pgcn0 .. pgcn127).
     void SetPages(const THashTable* pages) { pages_ = pages; }
     const THashTable* Pages() const { return pages_; }
@@ -89,8 +78,6 @@ private:
     const Entry* Find(std::string_view name) const;
 
     std::unique_ptr<Tgd> gd_;
-    const Catalogue& catalogue_;
-    HelpState help_;
     const THashTable* pages_ = nullptr;
     std::unordered_map<std::string, Entry, NameHash, std::equal_to<>> table_;
     std::string statement_;
@@ -99,8 +86,6 @@ private:
     int offset_x_ = 0;
     int offset_y_ = 0;
     Tgd::Rect bounds_{-1, -1, -1, -1};
-    int width_value_ = 0;
-    int height_value_ = 0;
 };
 
 }  // namespace quelmo

@@ -1,13 +1,13 @@
-#include "core/tglobal.h"
+#include "shell/context.h"
 
 #include <cstdlib>
 #include <system_error>
 
-#include "core/tcmd.h"
+#include "display/tcmd.h"
 #include "flash/trom.h"
 #include "fonts/canvas.h"
 #include "fonts/tmakefont.h"
-#include "project/hashtable.h"
+#include "core/hashtable.h"
 
 namespace quelmo {
 
@@ -31,12 +31,6 @@ Tglobal::~Tglobal() {
 }
 
 int Tglobal::ToInt(std::string_view text) { return TextToInt(text); }
-
-bool RemoveFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
-    return !ec && !std::filesystem::exists(folder, ec);
-}
 
 std::filesystem::path ResolveWorkdir(const std::filesystem::path& explicit_dir) {
     if (!explicit_dir.empty()) return explicit_dir;
