@@ -1,5 +1,6 @@
 #include "display/picture.h"
 
+#include "core/byte_order.h"
 #include "display/tgd.h"
 #include "flash/layout.h"
 
@@ -11,7 +12,7 @@ constexpr int64_t kImageEnd = static_cast<int64_t>(flash::kImageSize);
 // Sets `count` pixels down from (x, y) from big-endian RGB565 pairs.
 void PutColumn(Tgd& gd, int x, int y, const uint8_t* pairs, int count) {
     for (int r = 0; r < count; ++r, pairs += 2)
-        gd.SetPixel(x, y + r, Tgd::ModuleToDesktop(static_cast<uint16_t>(pairs[0] << 8 | pairs[1])));
+        gd.SetPixel(x, y + r, Tgd::ModuleToDesktop(static_cast<uint16_t>(bytes::Be16(pairs))));
 }
 
 }  // namespace
@@ -19,9 +20,9 @@ void PutColumn(Tgd& gd, int x, int y, const uint8_t* pairs, int count) {
 PictureRecord ReadPictureRecord(Tgd& gd, int pn) {
     const uint8_t* r = gd.ReadFlash(flash::kPicIndex + 8 * static_cast<int64_t>(pn), 8);
     PictureRecord rec;
-    rec.width = r[0] << 8 | r[1];
-    rec.height = r[2] << 8 | r[3];
-    rec.address = static_cast<int64_t>(r[5]) << 16 | r[6] << 8 | r[7];
+    rec.width = static_cast<int>(bytes::Be16(r));
+    rec.height = static_cast<int>(bytes::Be16(r + 2));
+    rec.address = bytes::Be24(r + 5);
     return rec;
 }
 
@@ -39,7 +40,7 @@ void DrawPicture(Tgd& gd, int x, int y, int pn) {
         const uint8_t* block = gd.ReadFlash(rec.address + done * 2, kPictureBlock);
         const int64_t in_block = std::min<int64_t>(kPictureBlock / 2, total - done);
         for (int64_t i = 0; i < in_block; ++i, block += 2) {
-            gd.SetPixel(x + col, y + row, Tgd::ModuleToDesktop(static_cast<uint16_t>(block[0] << 8 | block[1])));
+            gd.SetPixel(x + col, y + row, Tgd::ModuleToDesktop(static_cast<uint16_t>(bytes::Be16(block))));
             if (++row == rec.height) {
                 row = 0;
                 ++col;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "display/picture.h"
 #include "display/tgd.h"
 #include "flash/layout.h"
@@ -15,7 +16,7 @@ namespace {
 using fontfile::kGb2312;
 using fontfile::kGbk;
 
-int Be16(const uint8_t* p) { return p[0] << 8 | p[1]; }
+int Be16(const uint8_t* p) { return static_cast<int>(bytes::Be16(p)); }
 
 // A glyph located in the flash image; its bytes sit in the screen's scratch area until the next
 // flash read.
@@ -195,7 +196,7 @@ void DrawCharOverSlot(Tgd& gd, int size, int lead, int code, int x, int y, const
         for (int row = 0; row < rows; ++row) {
             const bool set = (col[row >> 3] >> (row & 7)) & 1;
             gd.SetPixel(x + i, y + row,
-                        set ? ink : Tgd::ModuleToDesktop(static_cast<uint16_t>(px[2 * row] << 8 | px[2 * row + 1])));
+                        set ? ink : Tgd::ModuleToDesktop(static_cast<uint16_t>(bytes::Be16(px + 2 * row))));
         }
     }
 }

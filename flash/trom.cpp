@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/byte_order.h"
 #include "core/file_write.h"
 #include "core/gbk.h"
 #include "flash/base_image.h"
@@ -13,15 +14,6 @@ namespace quelmo {
 namespace {
 
 using flash::kImageSize;
-
-void PutBigEndian16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 8);
-    p[1] = static_cast<uint8_t>(v);
-}
-
-void PutLittleEndian32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 std::string Hex(uint64_t v) {
     char buf[24];
@@ -102,7 +94,7 @@ Status Trom::LoadFile(const std::filesystem::path& path) {
 
 uint16_t Trom::ConfigValue(uint32_t offset) const {
     const uint8_t* p = image_.get() + flash::kConfigBlock + offset;
-    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+    return static_cast<uint16_t>(bytes::Be16(p));
 }
 
 Status Trom::Build(const BuildSources& src, Warnings* warnings) {
@@ -153,8 +145,8 @@ void Trom::WriteConfigBlock(std::time_t now) {
     std::memset(config, 0xFF, flash::kConfigSize);
     std::memcpy(config, flash::kMarkerStart, 2);
     std::memcpy(config + flash::kConfigSize - 2, flash::kMarkerEnd, 2);
-    PutBigEndian16(config + flash::kSlotPlacementTop, flash::PlacementTop(MemorySize()) / flash::kUnit);
-    PutLittleEndian32(config + flash::kTimeStamp, BuildTimeStamp(now));
+    bytes::PutBe16(config + flash::kSlotPlacementTop, flash::PlacementTop(MemorySize()) / flash::kUnit);
+    bytes::PutLe32(config + flash::kTimeStamp, BuildTimeStamp(now));
 }
 
 // Each step that applies lowers the cursor by its file rounded up to whole sectors (a missing
@@ -180,7 +172,7 @@ Status Trom::PlaceFromTop(const BuildSources& src, Warnings& warn) {
                 if (auto copy = flash::ReadInto(path, image_.get() + cursor, static_cast<size_t>(length)); !copy)
                     return copy.error();
         }
-        PutBigEndian16(config + step.slot, static_cast<uint32_t>(cursor) / flash::kUnit);
+        bytes::PutBe16(config + step.slot, static_cast<uint32_t>(cursor) / flash::kUnit);
     }
     // With nothing placed no room is needed, but picture data past the module's flash would
     // not reach the module whole.
@@ -228,7 +220,7 @@ uint32_t Trom::SectorSum(int n) const {
     const uint8_t* p = image_.get() + static_cast<size_t>(n) * flash::kSectorSize;
     uint32_t x = 0, sum = 0;
     for (size_t i = 0; i < flash::kSectorSize; i += 4) {
-        const uint32_t w = p[i] | p[i + 1] << 8 | p[i + 2] << 16 | static_cast<uint32_t>(p[i + 3]) << 24;
+        const uint32_t w = bytes::Le32(p + i);
         x ^= w;
         sum += w;
     }

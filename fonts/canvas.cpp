@@ -1,4 +1,5 @@
 #include "fonts/canvas.h"
+#include "core/byte_order.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -35,7 +36,7 @@ std::vector<char32_t> BuildGbkTable() {
                 dst_left == sizeof out - 4) {
                 const auto* u = reinterpret_cast<const uint8_t*>(out);
                 table[static_cast<size_t>(lead << 8 | trail)] =
-                    static_cast<char32_t>(u[0] | u[1] << 8 | u[2] << 16 | static_cast<uint32_t>(u[3]) << 24);
+                    static_cast<char32_t>(bytes::Le32(u));
             }
         }
     iconv_close(cd);

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "core/byte_order.h"
 #include "core/file_write.h"
 #include "core/gbk.h"
 #include "core/hashtable.h"
@@ -45,10 +46,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // The two digits after a line's two-letter tag ("#S03" gives 3); any byte counts as a digit.
 int TwoDigits(std::string_view line) { return (line[2] - '0') * 10 + (line[3] - '0'); }
 
-void Put16(std::vector<uint8_t>& image, size_t at, uint32_t v) {
-    image[at] = static_cast<uint8_t>(v);
-    image[at + 1] = static_cast<uint8_t>(v >> 8);
-}
+void Put16(std::vector<uint8_t>& image, size_t at, uint32_t v) { bytes::PutLe16(image.data() + at, v); }
 
 struct Entry {
     uint32_t code = 0;
@@ -190,7 +188,7 @@ Result<PymbOutput> PymbBuilder::Build(std::string_view key_config, std::string_v
     for (size_t i = 0; i < entries.size(); ++i) {
         const Entry& e = entries[i];
         const size_t at = kEntriesOffset + kEntrySize * i;
-        for (int k = 0; k < 4; ++k) image[at + k] = static_cast<uint8_t>(e.code >> (8 * k));
+        bytes::PutLe32(image.data() + at, e.code);
         for (int k = 0; k < kPinyinLetters; ++k)
             image[at + 4 + k] = k < static_cast<int>(e.letters.size()) ? static_cast<uint8_t>(e.letters[k]) : 0;
         Put16(image, at + 10, static_cast<uint32_t>(chars_at + e.start));

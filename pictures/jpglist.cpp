@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/byte_order.h"
 #include "core/file_write.h"
 
 #if defined(__SSE2__)
@@ -197,18 +198,14 @@ Result<PictureSlot> Tjpglist::ReadForList(const std::filesystem::path& file) {
 
 void Tjpglist::WriteRecord(int n, int width, int height, uint32_t address) {
     uint8_t* r = index_.get() + static_cast<size_t>(n) * kRecordSize;
-    r[0] = static_cast<uint8_t>(width >> 8);
-    r[1] = static_cast<uint8_t>(width);
-    r[2] = static_cast<uint8_t>(height >> 8);
-    r[3] = static_cast<uint8_t>(height);
+    bytes::PutBe16(r, static_cast<uint32_t>(width));
+    bytes::PutBe16(r + 2, static_cast<uint32_t>(height));
     if (layout_ == PicLayout::kFlash) {
         // A zero byte, then the 24-bit flash address, big-endian.
         r[4] = 0;
-        r[5] = static_cast<uint8_t>(address >> 16);
-        r[6] = static_cast<uint8_t>(address >> 8);
-        r[7] = static_cast<uint8_t>(address);
+        bytes::PutBe24(r + 5, address);
     } else {
-        for (int i = 0; i < 4; ++i) r[4 + i] = static_cast<uint8_t>(address >> (8 * i));
+        bytes::PutLe32(r + 4, address);
     }
 }
 

@@ -1,16 +1,10 @@
 #include "sdcard/card.h"
+#include "core/byte_order.h"
 
 #include <cstring>
 
 namespace quelmo::sd {
 namespace {
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 }  // namespace
 
@@ -18,15 +12,15 @@ void ComposeFormatHeader(Sector& s, uint64_t card_size) {
     std::memset(s, 0xFF, kSectorSize);
     std::memcpy(s, kSignature, sizeof kSignature);
     // Cards of 4 GB and more keep only the low 32 bits of their size.
-    PutLe32(s + kHeaderSize, static_cast<uint32_t>(card_size));
+    bytes::PutLe32(s + kHeaderSize, static_cast<uint32_t>(card_size));
 }
 
 void ComposeDataHeader(Sector& s, uint64_t card_size, std::optional<uint32_t> rom_offset) {
     ComposeFormatHeader(s, card_size);
-    PutLe32(s + kHeaderPicEntry, static_cast<uint32_t>(kPicIndexOffset));
+    bytes::PutLe32(s + kHeaderPicEntry, static_cast<uint32_t>(kPicIndexOffset));
     s[kHeaderPicEntry + 4] = kPicEntryKind;
     if (rom_offset) {
-        PutLe32(s + kHeaderRomEntry, *rom_offset);
+        bytes::PutLe32(s + kHeaderRomEntry, *rom_offset);
         s[kHeaderRomEntry + 4] = kRomEntryKind;
     }
 }
@@ -34,14 +28,14 @@ void ComposeDataHeader(Sector& s, uint64_t card_size, std::optional<uint32_t> ro
 void ComposeTimeSector(Sector& s, uint32_t stamp) {
     std::memset(s, 0xFF, kSectorSize);
     std::memcpy(s, kSignature, sizeof kSignature);
-    PutLe32(s + kTimeStampAt, stamp);
+    bytes::PutLe32(s + kTimeStampAt, stamp);
 }
 
 bool HasSignature(const Sector& s) { return std::memcmp(s, kSignature, sizeof kSignature) == 0; }
 
 uint32_t RecordedSize(const Sector& s) {
     const uint8_t* p = s + kHeaderSize;
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+    return bytes::Le32(p);
 }
 
 std::string GroupThousands(uint64_t n) {

@@ -1,15 +1,10 @@
 #include "sdcard/filesystem.h"
+#include "core/byte_order.h"
 
 #include <cstring>
 
 namespace quelmo::sd {
 namespace {
-
-uint64_t Le(const uint8_t* p, int bytes) {
-    uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
-    return v;
-}
 
 bool BootSignature(const Sector& s) { return s[510] == 0x55 && s[511] == 0xAA; }
 
@@ -20,24 +15,24 @@ uint64_t VolumeAt(SectorDevice& card, uint64_t base) {
     Sector s;
     if (!card.ReadSector(base, s)) return 0;
     // exFAT: "EXFAT   " at 3; volume length in sectors at 72, log2 of the sector size at 108.
-    if (std::memcmp(s + 3, "EXFAT   ", 8) == 0 && s[108] >= 9 && s[108] <= 12) return Le(s + 72, 8) << s[108];
+    if (std::memcmp(s + 3, "EXFAT   ", 8) == 0 && s[108] >= 9 && s[108] <= 12) return bytes::Le(s + 72, 8) << s[108];
     // NTFS: "NTFS    " at 3; bytes per sector at 11, total sectors at 40.
-    if (std::memcmp(s + 3, "NTFS    ", 8) == 0) return Le(s + 40, 8) * Le(s + 11, 2);
+    if (std::memcmp(s + 3, "NTFS    ", 8) == 0) return bytes::Le(s + 40, 8) * bytes::Le(s + 11, 2);
     // FAT12/16/32: a jump, a sane BIOS parameter block: bytes per sector at 11, sectors per
     // cluster at 13, reserved sectors at 14, FAT count at 16; total sectors at 19 (16 bits) or,
     // when that is 0, at 32 (32 bits).
-    const uint64_t bps = Le(s + 11, 2);
+    const uint64_t bps = bytes::Le(s + 11, 2);
     const bool jump = s[0] == 0xEB || s[0] == 0xE9;
     if (BootSignature(s) && jump && bps >= 512 && bps <= 4096 && PowerOfTwo(bps) && PowerOfTwo(s[13]) &&
-        Le(s + 14, 2) > 0 && (s[16] == 1 || s[16] == 2)) {
-        const uint64_t sectors = Le(s + 19, 2) ? Le(s + 19, 2) : Le(s + 32, 4);
+        bytes::Le(s + 14, 2) > 0 && (s[16] == 1 || s[16] == 2)) {
+        const uint64_t sectors = bytes::Le(s + 19, 2) ? bytes::Le(s + 19, 2) : bytes::Le(s + 32, 4);
         return sectors * bps;
     }
     // ext2/3/4: the superblock at byte 1024, magic EF53 at 56, block count at 4, block size
     // 1024 << (value at 24).
     Sector super;
-    if (card.ReadSector(base + 1024, super) && Le(super + 56, 2) == 0xEF53 && Le(super + 24, 4) < 8)
-        return Le(super + 4, 4) * (1024ull << Le(super + 24, 4));
+    if (card.ReadSector(base + 1024, super) && bytes::Le(super + 56, 2) == 0xEF53 && bytes::Le(super + 24, 4) < 8)
+        return bytes::Le(super + 4, 4) * (1024ull << bytes::Le(super + 24, 4));
     return 0;
 }
 
@@ -50,14 +45,14 @@ uint64_t FirstPartition(SectorDevice& card, const Sector& mbr) {
         // GPT: header in LBA 1 ("EFI PART"), entry array LBA at 72; an entry's first LBA at 32.
         Sector header, entries;
         if (!card.ReadSector(512, header) || std::memcmp(header, "EFI PART", 8) != 0) return 0;
-        if (!card.ReadSector(Le(header + 72, 8) * 512, entries)) return 0;
+        if (!card.ReadSector(bytes::Le(header + 72, 8) * 512, entries)) return 0;
         static const uint8_t kUnused[16] = {};
         if (std::memcmp(entries, kUnused, 16) == 0) return 0;
-        return Le(entries + 32, 8) * 512;
+        return bytes::Le(entries + 32, 8) * 512;
     }
     for (int i = 0; i < 4; ++i) {
         const uint8_t* e = mbr + 446 + 16 * i;
-        if (e[4] != 0 && Le(e + 8, 4) != 0) return Le(e + 8, 4) * 512;
+        if (e[4] != 0 && bytes::Le(e + 8, 4) != 0) return bytes::Le(e + 8, 4) * 512;
     }
     return 0;
 }
