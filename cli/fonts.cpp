@@ -135,7 +135,7 @@ void RunCollect(Cli& cli, std::vector<int> sizes) {
     for (int n : sizes) {
         std::string found;
         for (int page = 0; page < 128; ++page)
-            found = MergeChinese(found, CollectChinese(g.Cmd(), store.GetValue("pgcn" + std::to_string(page)), n));
+            found = MergeChinese(found, CollectChinese(g.Cmd(), store.GetValue(flash::PageTextKey(page)), n));
         const std::string key = fontset::Key("hz", n, "memo");
         const std::string before = store.GetValue(key);
         const std::string after = MergeChinese(before, found);

@@ -49,7 +49,7 @@ void Run(Cli& cli, const RenderOptions& o) {
         if (auto s = g.Rom().LoadFile(o.flash); !s) return cli.Fail(s.error());
     if (o.project) {
         if (auto s = BuildWorkspace(g, std::cerr); !s) return cli.Fail(s.error());
-        if (o.page != 0) command = g.Settings().GetValue("pgcn" + std::to_string(o.page - 1));
+        if (o.page != 0) command = g.Settings().GetValue(flash::PageTextKey(o.page - 1));
     }
 
     PixelBuffer screen(width, height);

@@ -145,7 +145,7 @@ void DrawMenuItems(Tcmd& cmd, bool all) {
     if (m.running_page || m.max <= 0 || m.pg < 1) return;
     // Page pg is the pg-th of the 128 stored pages, kept under pgcn0 .. pgcn127.
     if (m.pg > flash::kPageCount) return;
-    const std::string page = cmd.Pages() ? cmd.Pages()->GetValue("pgcn" + std::to_string(m.pg - 1)) : std::string();
+    const std::string page = cmd.Pages() ? cmd.Pages()->GetValue(flash::PageTextKey(m.pg - 1)) : std::string();
     // The page may redefine the menu while it runs; the items drawn are those of now.
     const MenuState def = m;
     m.running_page = true;

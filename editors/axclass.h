@@ -45,7 +45,7 @@ private:
     Framebuffer canvas_;
 };
 
-// Draws ASCII text with a small built-in 5 x 7 font on a background, each character 6 pixels
+// Draws ASCII text in the screen's built-in 5 x 7 font on a background, each character 6 pixels
 // wide; bytes the font lacks draw as a blank cell. Gives the width drawn.
 int DrawSmallText(Framebuffer fb, int x, int y, std::string_view text, uint32_t ink, uint32_t background);
 

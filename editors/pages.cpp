@@ -34,8 +34,6 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
-std::string PageTextKey(int n) { return std::string(kTextKeyPrefix) + std::to_string(n); }
-std::string PageNameKey(int n) { return std::string(kNameKeyPrefix) + std::to_string(n); }
 
 std::string LayoutPage(std::string_view text) {
     std::string out;

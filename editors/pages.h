@@ -18,8 +18,6 @@ namespace pages {
 inline constexpr int kPageCount = flash::kPageCount;
 // A page slot holds the text and its terminating zero byte, so a text must be shorter.
 inline constexpr size_t kTextLimit = flash::kPageSlotSize;
-inline constexpr std::string_view kTextKeyPrefix = "pgcn";
-inline constexpr std::string_view kNameKeyPrefix = "page";
 // Old-format pages live one a file, Page1.str .. Page127.str; there never was a Page128.str.
 inline constexpr int kOldPageLast = 127;
 
@@ -30,8 +28,8 @@ inline constexpr std::string_view kImportQuestion =
     "导入老版本批界面数据将清除现在正在设计的所有批界面数据,请确定是否继续导入老版本数据!";
 }  // namespace pages
 
-std::string PageTextKey(int n);  // "pgcn"N
-std::string PageNameKey(int n);  // "page"N
+using flash::PageNameKey;
+using flash::PageTextKey;
 
 // Lays a page text out for editing, one statement per line: line breaks and spaces outside
 // quoted strings go, CR LF follows every ';' outside a string. Inside a string "\'" neither

@@ -3,12 +3,15 @@
 // 256-byte units: unit A is byte address A * 256.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace quelmo::flash {
 
 inline constexpr size_t kImageSize = 16u * 1024 * 1024;
 inline constexpr size_t kSectorSize = 4096;
 inline constexpr size_t kUnit = 256;
+// A byte address or length in 256-byte units.
+constexpr int Units(uint64_t bytes) { return static_cast<int>(bytes / kUnit); }
 
 // Region table entries (256-byte units); their values never change.
 inline constexpr int kRegionUnits[10] = {16, 32, 64, 80, 848, 1872, 1888, 3584, 4096, 65536};
@@ -39,6 +42,12 @@ inline constexpr uint32_t kSlotHz32Gbk = 12;
 inline constexpr uint32_t kSlotPymb = 14;
 inline constexpr uint32_t kSlotPlacementTop = 16;
 inline constexpr uint32_t kTimeStamp = 128;          // 32-bit little-endian build time
+// The time stamp is the local time read as if it were UTC, less this many seconds (eight hours).
+inline constexpr int64_t kTimeStampShift = 28800;
+// Firmware numbers above this one answer a sector's checksum as XOR plus sum, the rest as XOR.
+inline constexpr int kSumWithAddFirmware = 555;
+// The baud rate index a page table is compiled for when a project gives none (115200).
+inline constexpr int kDefaultBtl = 6;
 inline constexpr uint8_t kMarkerStart[2] = {0xAE, 0x5F};
 inline constexpr uint8_t kMarkerEnd[2] = {0x5E, 0xAF};
 
@@ -74,5 +83,9 @@ inline constexpr const char* kPicIndexFile = "pic.idx";
 inline constexpr const char* kPicDataFile = "pic.sbin";
 inline constexpr const char* kPymbFile = "pymb.bin";
 inline constexpr const char* kBaseImageFile = "default.bin";
+
+// The settings keys of stored page n (0..127): its command text and its name.
+inline std::string PageTextKey(int n) { return "pgcn" + std::to_string(n); }
+inline std::string PageNameKey(int n) { return "page" + std::to_string(n); }
 
 }  // namespace quelmo::flash

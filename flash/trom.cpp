@@ -73,7 +73,7 @@ size_t CharBoundary(std::string_view text, size_t limit) {
 uint32_t BuildTimeStamp(std::time_t now) {
     std::tm local{};
     localtime_r(&now, &local);
-    return static_cast<uint32_t>(static_cast<int64_t>(timegm(&local)) - 28800);
+    return static_cast<uint32_t>(static_cast<int64_t>(timegm(&local)) - flash::kTimeStampShift);
 }
 
 Trom::Trom() : image_(new uint8_t[flash::kImageSize]) { Erase(); }
@@ -209,7 +209,7 @@ void Trom::CompileAllPages(const THashTable* settings, int btl, Warnings* warnin
     for (int n = 0; n < flash::kPageCount; ++n) {
         text.clear();
         if (settings)
-            for (char c : settings->GetValue("pgcn" + std::to_string(n)))
+            for (char c : settings->GetValue(flash::PageTextKey(n)))
                 if (c != '\n' && c != '\r') text.push_back(c);
         CompilePage(n, text, btl, warnings);
     }
@@ -224,7 +224,7 @@ uint32_t Trom::SectorSum(int n) const {
         x ^= w;
         sum += w;
     }
-    return device_.FirmwareNo > 555 ? x + sum : x;
+    return device_.FirmwareNo > flash::kSumWithAddFirmware ? x + sum : x;
 }
 
 bool Trom::SectorBlank(int n) const {

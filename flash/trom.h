@@ -29,7 +29,7 @@ struct BuildSources {
     std::filesystem::path workspace;    // temp/ of the working folder
     std::filesystem::path base_image;   // default.bin of the working folder
     const THashTable* settings = nullptr;  // font keys and page texts; none reads as all empty
-    int btl = 6;                        // the project's baud rate index
+    int btl = flash::kDefaultBtl;       // the project's baud rate index
     bool draw_missing_base = true;      // write the base image from the free fonts when absent
     std::optional<std::time_t> now;     // the build time; the clock when unset
 };

@@ -57,12 +57,19 @@ void SyncUpload::Status(const std::string& text) {
 
 std::vector<SyncUpload::Range> SyncUpload::RangesFor(Button button, int memory_mb, int64_t picture_end) {
     switch (button) {
-        case Button::All: return {{16, memory_mb * 4096 - 16}};
-        case Button::Fonts: return {{32, 32}, {1888, 1696}};
-        case Button::Pages: return {{3584, 512}};
+        using flash::Units;
+        case Button::All: {
+            const int from = Units(flash::kConfigBlock);
+            return {{from, memory_mb * Units(flash::kMegabyte) - from}};
+        }
+        case Button::Fonts:
+            return {{Units(flash::kMiniIndex), Units(flash::kMiniIndexSize)},
+                    {Units(flash::kMiniGlyphs), Units(flash::kMiniGlyphsSize)}};
+        case Button::Pages: return {{Units(flash::kPageTable), Units(flash::kPageSlotSize * flash::kPageCount)}};
         case Button::Pictures: {
-            const int64_t e = picture_end / 256;
-            return {{64, 16}, {4096, static_cast<int>(e - 4096)}};
+            const int64_t e = picture_end / static_cast<int64_t>(flash::kUnit);
+            return {{Units(flash::kPicIndex), Units(flash::kPicIndexSize)},
+                    {Units(flash::kPicData), static_cast<int>(e - Units(flash::kPicData))}};
         }
     }
     return {};

@@ -1,5 +1,6 @@
 #include "pictures/gif_strip.h"
 
+#include "core/workdir.h"
 #include "core/file_write.h"
 
 namespace quelmo::pictures {
@@ -15,7 +16,7 @@ Result<GifStrip> ConvertGif(const std::filesystem::path& gif_file) {
 }
 
 std::filesystem::path StripTarget(const std::filesystem::path& workdir, const std::string& base_name) {
-    return workdir / "temp" / "pic" / (base_name + ".jpg");
+    return WorkspaceOf(workdir) / "pic" / (base_name + ".jpg");
 }
 
 std::string OverwriteQuestion(const std::string& base_name) {

@@ -219,7 +219,7 @@ Result<std::vector<Tjpglist::Added>> Tjpglist::AddAll(const std::vector<Addition
                                                       const std::function<void(size_t done, size_t total)>& progress,
                                                       const std::function<void(size_t from, size_t to)>& placed_bytes) {
     // The data buffer holds 16 MB less the last pair; on the flash the data must also end
-    // inside the 16 MB image, which it enters at 0x100000.
+    // inside the flash image, which it enters at the picture data address.
     const size_t limit = layout_ == PicLayout::kFlash ? kFlashImageEnd - kFlashAddressBase : kDataBufferSize - 2;
     const bool high_first = layout_ == PicLayout::kFlash;
     auto columns_at = [&](size_t start) { return reinterpret_cast<uint16_t*>(data_.get() + start); };

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/result.h"
+#include "flash/layout.h"
 #include "pictures/picture.h"
 
 namespace quelmo {
@@ -27,7 +28,7 @@ inline constexpr int kRecordSize = 8;
 inline constexpr size_t kIndexBufferSize = 32769;
 inline constexpr size_t kIndexFileSize = 4096;
 inline constexpr size_t kDataBufferSize = 16u * 1024 * 1024;
-inline constexpr uint32_t kFlashAddressBase = 0x100000;  // pic.sbin's place in the flash image
+inline constexpr uint32_t kFlashAddressBase = flash::kPicData;  // pic.sbin's place in the flash image
 inline constexpr uint32_t kSdAddressBase = 8192;         // pic.sbin's place on the card
 inline constexpr int kSdAlign = 512;
 inline constexpr int kMaxOutputWidth = 5000;   // pictures this wide or wider are left out
@@ -35,7 +36,7 @@ inline constexpr int kMaxOutputHeight = 1500;  // pictures this high or higher a
 inline constexpr int kThumbSize = 160;
 // The flash list numbers its pictures from 1 and its index has 512 records, so it takes 511.
 inline constexpr int kFlashCapacity = 511;
-inline constexpr size_t kFlashImageEnd = 16u * 1024 * 1024;
+inline constexpr size_t kFlashImageEnd = flash::kImageSize;
 
 // The two bytes of a pixel, high byte first. No byte is ever FF: that is what erased flash
 // reads, so FF high bytes become F7 and FF low bytes DE.

@@ -1,4 +1,5 @@
 #include "pictures/picture_list.h"
+#include "core/workdir.h"
 
 #include <algorithm>
 #include <set>
@@ -42,7 +43,7 @@ PictureList::PictureList(PicLayout layout, fs::path folder, fs::path output)
     : folder_(std::move(folder)), output_(std::move(output)), builder_(layout) {}
 
 PictureList PictureList::ForFlash(const fs::path& workdir) {
-    return PictureList(PicLayout::kFlash, workdir / "temp" / "pic", workdir / "temp");
+    return PictureList(PicLayout::kFlash, WorkspaceOf(workdir) / "pic", WorkspaceOf(workdir));
 }
 
 PictureList PictureList::ForSdCard(const fs::path& workdir) {

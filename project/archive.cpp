@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 
+#include "core/workdir.h"
 #include "core/gbk.h"
 
 namespace quelmo {
@@ -186,7 +187,7 @@ bool Tmakeprjfile::SafeEntryName(std::string_view name) {
 }
 
 Result<std::vector<std::string>> Tmakeprjfile::ListFiles(const fs::path& workdir) {
-    const fs::path workspace = workdir / "temp";
+    const fs::path workspace = WorkspaceOf(workdir);
     std::error_code ec;
     if (!fs::is_directory(workspace, ec)) return Error{"the workspace folder " + workspace.string() + " does not exist", 2};
     std::vector<std::string> names;
@@ -295,7 +296,7 @@ Status Tmakeprjfile::Unpack(const fs::path& workdir, const fs::path& archive_pat
     }
 
     // Everything is inflated: move it into place. The renames stay within one file system.
-    fs::create_directories(workdir / "temp", ec);
+    fs::create_directories(WorkspaceOf(workdir), ec);
     for (const auto& e : *entries) {
         const fs::path target = workdir / fs::path(e.name);
         if (e.folder) {

@@ -11,13 +11,15 @@
 
 #include "core/result.h"
 #include "core/hashtable.h"
+#include "core/workdir.h"
+#include "flash/layout.h"
 
 namespace quelmo {
 
 namespace project {
 inline constexpr std::string_view kSettingsName = "prj.ini";
 inline constexpr std::string_view kSettingsKeyFile = "prj.ini.key";
-inline constexpr std::string_view kWorkspace = "temp";
+inline constexpr std::string_view kWorkspace = kWorkspaceFolder;
 inline constexpr std::string_view kPictureFolder = "pic";
 inline constexpr std::string_view kProjectBaseImage = "rom.bin";  // the copy of default.bin in temp/
 
@@ -31,7 +33,7 @@ inline constexpr std::string_view kKeyBtl = "BTL";
 // BTL indexes this table; outside 0..6 it reads as the last entry.
 inline constexpr std::array<std::string_view, 7> kBaudRates = {"2400",  "4800",  "9600",  "19200",
                                                                "38400", "57600", "115200"};
-inline constexpr int32_t kDefaultBtl = 6;
+inline constexpr int32_t kDefaultBtl = flash::kDefaultBtl;
 
 inline constexpr std::string_view kMsgBadBaud = "波特率设置不正确,保存失败!";
 inline constexpr std::string_view kMsgEmptyName = "工程名为空";

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "core/workdir.h"
 #include "editors/statement_help.h"
 
 namespace quelmo {
@@ -31,7 +32,7 @@ public:
     EditorState& Editor() { return editor_; }
 
     const std::filesystem::path& Workdir() const { return workdir_; }
-    std::filesystem::path Workspace() const { return workdir_ / "temp"; }
+    std::filesystem::path Workspace() const { return WorkspaceOf(workdir_); }
 
     // The integer helper: optional sign and decimal digits; 0 when the text is not a number.
     static int ToInt(std::string_view text);
