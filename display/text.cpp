@@ -63,12 +63,13 @@ bool Locate(Tgd& gd, int size, int lead, int code, Glyph& g) {
     TextState& ts = gd.text_state;
     if (lead != 0 && size == 12) {
         const int64_t pos = kGb2312.Position(lead, code);
-        g = Read(gd, flash::kHz12 + pos * 24, 12, 12);
+        g = Read(gd, flash::kHz12 + pos * flash::kHz12GlyphBytes, 12, 12);
         return true;
     }
     if (lead == 0 && size == 16) {
         ts.half_width = text::kAsc16Width;
-        g = Read(gd, flash::kAsc16 + static_cast<int64_t>(code - 0x20) * 16, 16, text::kAsc16Width);
+        g = Read(gd, flash::kAsc16 + static_cast<int64_t>(code - flash::kAscFirst) * flash::kAsc16GlyphBytes, 16,
+                 text::kAsc16Width);
         return true;
     }
     if (lead != 0) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "flash/layout.h"
+
 namespace quelmo {
 
 class Tgd;
@@ -14,7 +16,7 @@ class Tgd;
 namespace text {
 
 inline constexpr int kMaxBytes = 127;      // bytes of a text that are drawn at most
-inline constexpr int kDefaultBase16 = 848; // built-in 16-pixel GB2312 font, in 256-byte units
+inline constexpr int kDefaultBase16 = flash::Units(flash::kHz16);  // built-in 16-pixel GB2312 font
 inline constexpr int kIndexRecords = 513;  // records the mini index search looks at
 inline constexpr int kAsc12Width = 6;      // pen advance of a 12-pixel half-width character
 inline constexpr int kAsc16Width = 8;
