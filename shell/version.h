@@ -12,8 +12,7 @@ struct ProgramVersion {
 
     // "a.b.d" in decimal.
     std::string Text() const;
-    // a * 2^24 + b * 2^16 + d: 5.0.25 gives 83,886,105. Parts are not masked, so a part above
-    // its field still orders the versions the way its text reads.
+    // a * 2^24 + b * 2^16 + d: 5.0.25 gives 83,886,105.
     int64_t Number() const;
 };
 
