@@ -20,7 +20,7 @@ QString U(std::string_view text) { return QString::fromUtf8(text.data(), static_
 }  // namespace
 
 TForm2::TForm2(shell::UpdateOptions options, QWidget* main_window)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
       options_(std::move(options)),
       label1_(new QLabel(this)),
       label2_(new QLabel(this)),
