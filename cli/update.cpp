@@ -35,14 +35,13 @@ void UpdateCheck(Cli& cli, bool yes) {
     o.server = shell::ServerAddress();
     o.workdir = cli.Workdir();
     o.program = shell::ProgramFile();
-    std::error_code ec;
-    fs::create_directories(o.workdir, ec);
     const shell::UpdateResult r = shell::RunUpdateCheck(host, o);
     if (!o.server) std::cerr << "quelmo: no server is set (QUELMO_SERVER); nothing was checked\n";
     else if (!r.info_downloaded) std::cerr << "quelmo: the server's information could not be downloaded\n";
     switch (r.outcome) {
         case shell::UpdateOutcome::Continue:
-            std::cout << "Quelmo V" << o.current.Text() << " is up to date\n";
+            if (r.info_downloaded) std::cout << "Quelmo V" << o.current.Text() << " is up to date\n";
+            else std::cout << "Quelmo V" << o.current.Text() << ": no newer program is known\n";
             return;
         case shell::UpdateOutcome::NewerDeclined:
             return cli.Fail("Quelmo V" + r.server_version.Text() + " was not installed", 1);

@@ -39,6 +39,8 @@ UpdateResult RunUpdateCheck(UpdateHost& host, const UpdateOptions& o) {
     };
 
     host.Status(update_text::kChecking);
+    std::error_code ec;
+    fs::create_directories(o.workdir, ec);  // a first run may not have its working folder yet
     const fs::path info_file = o.workdir / kServerInfoFile;
     result.info_downloaded = fetch(kInfoPath, info_file, o.info_timeout_ms);
     if (result.info_downloaded) {
