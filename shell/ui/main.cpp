@@ -6,6 +6,7 @@
 #include "shell/context.h"
 #include "editors/ui/editcmd_form.h"
 #include "shell/ui/main_window.h"
+#include "shell/ui/splash_form.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -19,7 +20,10 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument("file", "command text to open in the design window");
     parser.process(app);
 
-    quelmo::ui::MainWindow window(quelmo::ResolveWorkdir(parser.value(workdir).toStdString()));
+    const std::filesystem::path folder = quelmo::ResolveWorkdir(parser.value(workdir).toStdString());
+    quelmo::ui::MainWindow window(folder);
+    // The update check; a base image that could not be downloaded ends the program.
+    if (!quelmo::ui::RunSplash(folder, &window)) return 1;
     if (!parser.positionalArguments().isEmpty()) {
         QFile file(parser.positionalArguments().first());
         if (file.open(QIODevice::ReadOnly))

@@ -34,6 +34,17 @@ public:
     virtual void RefreshMenus() = 0;
     // The stop flag shared with running transfers; set on exit and on closing the main window.
     virtual bool& StopFlag() = 0;
+
+    // The start page, whenever it is shown: 'return' disabled and the history depth back to 0,
+    // without showing any window.
+    virtual void ResetHistory() {}
+    // Runs a named action as its menu entry or window does, when it is enabled: the main menu
+    // entries by their component names ("newprj", "loadprj", "C4", ...) and "commcon.search",
+    // the connection window's automatic search. False when there is no such action or it is off.
+    virtual bool RunAction(const std::string& name) { return false; }
+    // A project was opened outside the file menu (a sample from the start page): the frame
+    // brings up to date what depends on it, such as the batch interface editor's page list.
+    virtual void ProjectOpened() {}
 };
 
 }  // namespace quelmo::ui

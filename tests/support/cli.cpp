@@ -36,10 +36,15 @@ TempDir::~TempDir() {
 }
 
 CliRun RunQuelmo(const std::vector<std::string>& args, const std::string& stdin_text) {
+    return RunProgram(QUELMO_CLI_PATH, args, stdin_text);
+}
+
+CliRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                  const std::string& stdin_text) {
     TempDir io;
     const auto in = io.path() / "stdin", out = io.path() / "stdout", err = io.path() / "stderr";
     std::ofstream(in, std::ios::binary) << stdin_text;
-    std::string command = Quote(QUELMO_CLI_PATH);
+    std::string command = Quote(program.string());
     for (const auto& a : args) command += " " + Quote(a);
     command += " <" + Quote(in.string()) + " >" + Quote(out.string()) + " 2>" + Quote(err.string());
     const int status = std::system(command.c_str());

@@ -16,6 +16,9 @@ struct CliRun {
 
 // Runs `quelmo args...` with `stdin_text` on its standard input.
 CliRun RunQuelmo(const std::vector<std::string>& args, const std::string& stdin_text = "");
+// Runs any program the same way.
+CliRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                  const std::string& stdin_text = "");
 
 // A fresh empty folder under the system's temporary folder, removed with the object.
 class TempDir {
