@@ -6,7 +6,7 @@
 
 #include "core/file_write.h"
 #include "core/gbk.h"
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/trom.h"
 #include "shell/self_update.h"
 #include "shell/server_info.h"

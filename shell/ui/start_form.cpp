@@ -12,7 +12,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/trom.h"
 #include "link/device_link.h"
 #include "project/project.h"

@@ -9,7 +9,7 @@
 
 #include <cstdlib>
 
-#include "core/tglobal.h"
+#include "shell/context.h"
 #include "flash/trom.h"
 #include "link/device_link.h"
 #include "link/tcomm.h"
