@@ -1,11 +1,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
-#include <QPlainTextEdit>
 
 #include "core/tglobal.h"
 #include "editors/ui/editcmd_form.h"
-#include "shell/ui/main_window.h"
+#include "shell/ui/main_form.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -19,11 +18,17 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument("file", "command text to open in the design window");
     parser.process(app);
 
-    quelmo::ui::MainWindow window(quelmo::ResolveWorkdir(parser.value(workdir).toStdString()));
+    // The context outlives every window: the main window and its working windows use it by
+    // reference and are gone before it.
+    quelmo::Tglobal g(quelmo::ResolveWorkdir(parser.value(workdir).toStdString()));
+    quelmo::ui::Tmainform window(g);
     if (!parser.positionalArguments().isEmpty()) {
         QFile file(parser.positionalArguments().first());
-        if (file.open(QIODevice::ReadOnly))
-            window.Design()->Editor()->setPlainText(QString::fromUtf8(file.readAll()));
+        if (auto* design = qobject_cast<quelmo::ui::EditCmdForm*>(window.Window("editcmd"));
+            design && file.open(QIODevice::ReadOnly)) {
+            design->LoadText(QString::fromUtf8(file.readAll()));
+            window.Navigate("editcmd");
+        }
     }
     window.show();
     return app.exec();
