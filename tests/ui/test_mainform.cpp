@@ -303,6 +303,8 @@ private slots:
         OnNewProjectDialog([&](ui::Tnewprjform& d) {
             // The project file field starts on test.gpu in the working folder.
             QCOMPARE(d.findChild<QLineEdit*>("prjfile")->text(), QString::fromStdString((f.root / "test.gpu").string()));
+            if (const QString shots = qEnvironmentVariable("QUELMO_SHOTS"); !shots.isEmpty())
+                d.grab().save(shots + "/newprj.png");
             QTest::mouseClick(Button(d, "create"), Qt::LeftButton);
             QVERIFY(d.isVisible());
             QCOMPARE(r.Texts(), QStringList{QString::fromUtf8("工程名为空")});
@@ -555,22 +557,42 @@ private slots:
         QVERIFY(g.main->StopFlag());
     }
 
-    void screenshots() {
+    // Every working window in the frame at both screen sizes: the frame's bars stay whole and
+    // apart. With QUELMO_SHOTS naming a folder, the pictures are kept there to be looked at.
+    void framesLayOutAtBothScreenSizes_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1280x800") << QSize(1280, 800);
+        QTest::newRow("1920x1080") << QSize(1920, 1080);
+    }
+
+    void framesLayOutAtBothScreenSizes() {
+        QFETCH(QSize, size);
         test::Frame f;
         f.OpenOffline("demo");
-        f.main->resize(1280, 800);
-        f.main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
-        QVERIFY(f.Choose("p1"));
-        QApplication::processEvents();
-        const QImage shot = f.main->grab().toImage();
-        QCOMPARE(shot.size(), QSize(1280, 800));
-        shot.save("/tmp/quelmo_mainform.png");
-        // Nothing of the status panel falls outside the window.
-        for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5", "romimg"}) {
-            QWidget* w = Bar(*f.main, "StatusPanel").findChild<QWidget*>(name);
-            const QRect r(w->mapTo(f.main.get(), QPoint(0, 0)), w->size());
-            QVERIFY2(f.main->rect().contains(r), name);
+        f.main->resize(size);
+        const QString shots = qEnvironmentVariable("QUELMO_SHOTS");
+        for (const char* window : {"prjini", "pic", "editcmd", "gif", "sdpic"}) {
+            f.main->Navigate(window);
+            QApplication::processEvents();
+            const QImage shot = f.main->grab().toImage();
+            QCOMPARE(shot.size(), size);
+            if (!shots.isEmpty())
+                shot.save(QStringLiteral("%1/main_%2_%3x%4.png").arg(shots, window).arg(size.width()).arg(size.height()));
+            auto rectOf = [&f](QWidget* w) { return QRect(w->mapTo(f.main.get(), QPoint(0, 0)), w->size()); };
+            QWidget& panel = Bar(*f.main, "StatusPanel");
+            const QRect top = rectOf(&Bar(*f.main, "topbar"));
+            const QRect mdi = rectOf(f.main->findChild<QWidget*>("mdi"));
+            const QRect bottom = rectOf(&panel);
+            QVERIFY(!top.intersects(mdi) && !mdi.intersects(bottom));
+            for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5", "romimg", "Button1"}) {
+                QWidget* w = panel.findChild<QWidget*>(name);
+                QVERIFY2(f.main->rect().contains(rectOf(w)), name);
+            }
+            // The flash bar is shown at its own size, pixel for pixel.
+            QCOMPARE(panel.findChild<QLabel*>("romimg")->size(), QSize(514, 22));
+            // The working window fills the space between the bars.
+            QWidget* shown = f.main->Window(window);
+            QVERIFY(rectOf(shown).height() > mdi.height() - 40);
         }
     }
 };
