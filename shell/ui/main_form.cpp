@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -106,6 +107,8 @@ Tmainform::~Tmainform() {
     // The windows go first: they use the port, the project and the context while they close.
     for (auto& [name, sub] : windows_) delete sub;
     windows_.clear();
+    for (auto& [name, w] : modal_) delete w;
+    modal_.clear();
     comm1_.ClosePort();
     MainDispatcher().RunPending();
 }
@@ -119,9 +122,9 @@ QAction* Tmainform::AddEntry(QMenu* menu, const char* name, const QString& capti
 }
 
 void Tmainform::BuildMenus(const WindowTable& windows) {
-    auto listed = [&windows](const std::string& name) {
+    auto listed = [&windows](const std::string& name, bool modal = false) {
         for (const WindowEntry& e : windows)
-            if (e.name == name) return true;
+            if (e.name == name && e.modal == modal) return true;
         return false;
     };
     auto addMenu = [this](const char* name, const QString& caption) {
@@ -166,7 +169,8 @@ void Tmainform::BuildMenus(const WindowTable& windows) {
 
     QMenu* tool = addMenu("tool", tr("tool"));
     navigateEntry(tool, "F4", tr("TF card tool"), "sdstart");
-    // 'c code generate' (C4) opens the C code window modally once that window exists.
+    if (listed("ccode", true))
+        connect(AddEntry(tool, "C4", tr("c code generate")), &QAction::triggered, this, [this] { ShowModal("ccode"); });
     navigateEntry(tool, "N3", tr("input method table tool"), "pymb");
     navigateEntry(tool, "GIFJPG1", tr("GIF to JPG"), "gif");
 
@@ -179,6 +183,13 @@ void Tmainform::BuildMenus(const WindowTable& windows) {
 
 void Tmainform::CreateWindows(const WindowTable& windows) {
     for (const WindowEntry& e : windows) {
+        if (e.modal) {
+            QWidget* w = e.make(*this, this);
+            w->setWindowFlag(Qt::Dialog);
+            w->hide();
+            modal_[e.name] = w;
+            continue;
+        }
         QWidget* w = e.make(*this, nullptr);
         QMdiSubWindow* sub = mdi_->addSubWindow(w, Qt::FramelessWindowHint);
         // The window lives until the program ends; nothing closes it for good.
@@ -192,8 +203,20 @@ void Tmainform::CreateWindows(const WindowTable& windows) {
 }
 
 QWidget* Tmainform::Window(const std::string& name) const {
-    auto it = windows_.find(name);
-    return it == windows_.end() ? nullptr : it->second->widget();
+    if (auto it = windows_.find(name); it != windows_.end()) return it->second->widget();
+    if (auto it = modal_.find(name); it != modal_.end()) return it->second;
+    return nullptr;
+}
+
+void Tmainform::ShowModal(const std::string& name) {
+    auto it = modal_.find(name);
+    if (it == modal_.end()) return;
+    if (auto* dialog = qobject_cast<QDialog*>(it->second)) {
+        dialog->exec();
+        return;
+    }
+    it->second->setWindowModality(Qt::ApplicationModal);
+    it->second->show();
 }
 
 void Tmainform::ShowWindow(const std::string& name) {

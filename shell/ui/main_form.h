@@ -59,6 +59,8 @@ public:
     const std::string& CurrentWindow() const { return current_; }
     // The working window of that name, or null.
     QWidget* Window(const std::string& name) const;
+    // Shows a modal window of the table over the frame until the user closes it.
+    void ShowModal(const std::string& name);
     const Navigation& History() const { return history_; }
     TComm& Comm1() { return comm1_; }
 
@@ -100,6 +102,7 @@ private:
     QMdiArea* mdi_;
     StatusBarPanel* status_;
     std::map<std::string, QMdiSubWindow*> windows_;
+    std::map<std::string, QWidget*> modal_;
     std::map<std::string, QAction*> actions_;
 };
 

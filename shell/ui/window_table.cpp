@@ -57,6 +57,7 @@ const WindowTable& ProgramWindows() {
         // {"sdstart", ...},
         {"sdpic", MakeSdPic},
         // {"sdio", ...},
+        // {"ccode", MakeCcode, {}, true},  (modal: 'c code generate' shows it)
         // {"ie", ...},
         // Entry<Tstartform>("start"),
     };

@@ -18,6 +18,9 @@ struct WindowEntry {
     std::function<QWidget*(ShellHost& host, QWidget* parent)> make;
     // Optional: connects the window to others once every window exists.
     std::function<void(QWidget* self, ShellHost& host, const WindowLookup& find)> wire = {};
+    // A window shown modally over the frame from its menu entry (the C code window) rather
+    // than a sub-window switched to by name.
+    bool modal = false;
 };
 using WindowTable = std::vector<WindowEntry>;
 

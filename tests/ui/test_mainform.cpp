@@ -156,6 +156,28 @@ private slots:
         QVERIFY(withStart.Action("start"));
     }
 
+    void aModalWindowOfTheTableOpensFromItsEntry() {
+        ui::WindowTable t = ui::ProgramWindows();
+        t.push_back({"ccode", [](ui::ShellHost&, QWidget* parent) -> QWidget* {
+                         auto* d = new QDialog(parent);
+                         d->setObjectName("Tccodeform");
+                         return d;
+                     }, {}, true});
+        test::Frame f({}, t);
+        QVERIFY(f.Action("C4"));
+        // Not a sub-window: nothing switches to it by name.
+        f.main->Navigate("ccode");
+        QCOMPARE(Shown(*f.main), QString());
+        bool was_modal = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            was_modal = w && w->objectName() == "Tccodeform";
+            if (w) w->close();
+        });
+        QVERIFY(f.Choose("C4"));
+        QVERIFY(was_modal);
+    }
+
     void menuRulesFollowTheProjectAndTheConnection() {
         test::Frame f;
         auto on = [&f](const char* name) { return f.Action(name)->isEnabled(); };
