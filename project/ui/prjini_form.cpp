@@ -65,8 +65,6 @@ void Tprjiniform::showEvent(QShowEvent* event) {
 }
 
 void Tprjiniform::Save() {
-    // An open editor holds the text the user is typing: take it into the grid first.
-    if (QWidget* editor = grid_->focusWidget(); editor && editor != grid_) grid_->setFocus();
     const QString name = grid_->item(Row(QString::fromUtf8(kNameRow)), 1)->text();
     const QString baud = grid_->item(Row(QString::fromUtf8(kBaudRow)), 1)->text();
     Result<std::string> saved = host_.Project().SaveParameters(Utf8ToGbk(name.toStdString()), baud.toStdString());

@@ -91,15 +91,16 @@ void FillNewProject(ui::Tnewprjform& d, const QString& name, const QString& file
     QTest::mouseClick(Button(d, "create"), Qt::LeftButton);
 }
 
-// Types into the value cell of a grid row the way a user does: double-click, type, Enter.
-void TypeIntoGrid(QTableWidget* grid, int row, const QString& text) {
+// Types into the value cell of a grid row the way a user does: double-click, type, and Enter
+// unless the next click is to end the typing.
+void TypeIntoGrid(QTableWidget* grid, int row, const QString& text, bool enter = true) {
     const QRect cell = grid->visualRect(grid->model()->index(row, 1));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     QVERIFY(editor);
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     TypeText(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
+    if (enter) QTest::keyClick(editor, Qt::Key_Return);
 }
 
 int RowOf(QTableWidget* grid, const char* key) {
@@ -477,7 +478,8 @@ private slots:
 
         ui::Responder r;
         TypeIntoGrid(grid, nameRow, QString::fromUtf8("新名"));
-        TypeIntoGrid(grid, baudRow, "9600");
+        // The baud rate is still being typed when 'save' is clicked.
+        TypeIntoGrid(grid, baudRow, "9600", false);
         QTest::mouseClick(Button(*form, "save"), Qt::LeftButton);
         QCOMPARE(r.Texts(), QStringList{QString::fromUtf8("保存成功!")});
         QCOMPARE(f.main->CurrentWindow(), std::string("start"));
