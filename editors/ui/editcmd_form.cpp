@@ -41,6 +41,8 @@ EditCmdForm::EditCmdForm(Tglobal& g, QWidget* parent)
     Redraw();
 }
 
+EditCmdForm::~EditCmdForm() { g_.Cmd().Screen().SetSurface({}); }
+
 void EditCmdForm::LoadText(const QString& text) {
     loading_ = true;
     cmdedit_->setPlainText(text);

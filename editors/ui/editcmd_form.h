@@ -20,6 +20,9 @@ class EditCmdForm : public QWidget, public WorkingWindow {
     Q_OBJECT
 public:
     explicit EditCmdForm(Tglobal& g, QWidget* parent = nullptr);
+    // The screen stops drawing into this window's picture, which goes with it; the context
+    // outlives the window.
+    ~EditCmdForm() override;
 
     // Puts a design into the window as it stands: nothing edited yet.
     void LoadText(const QString& text);

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/tcmd.h"
 #include "core/tglobal.h"
 #include "display/tgd.h"
 #include "editors/ui/editcmd_form.h"
@@ -51,6 +52,16 @@ private slots:
         QCOMPARE(lcd->View().At(0, 0), Rgb(0, 0, 0));
         QTest::keyClick(edit, ';');
         QCOMPARE(lcd->View().At(0, 0), Tgd::ModuleToDesktop(0xF800));
+    }
+
+    void theScreenOutlivesTheWindowWithoutItsPicture() {
+        // The context outlives every window: once the design window is gone, running text
+        // must not draw into its freed picture.
+        QTemporaryDir dir;
+        Tglobal g(dir.path().toStdString());
+        { ui::Tmainform main(g); }
+        QCOMPARE(g.Cmd().Screen().Surface().pixels, nullptr);
+        g.Cmd().RunText("CLS(1);BOXF(0,0,100,100,2);");
     }
 
     void textIsDrawnWithTheBuiltInFonts() {
