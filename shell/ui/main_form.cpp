@@ -192,8 +192,10 @@ void Tmainform::CreateWindows(const WindowTable& windows) {
         }
         QWidget* w = e.make(*this, nullptr);
         QMdiSubWindow* sub = mdi_->addSubWindow(w, Qt::FramelessWindowHint);
-        // The window lives until the program ends; nothing closes it for good.
+        // The window lives until the program ends: no close button, no menu with close or
+        // restore, and a close that gets through only hides it.
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub->setSystemMenu(nullptr);
         sub->hide();
         windows_[e.name] = sub;
     }
