@@ -293,6 +293,8 @@ void Tmainform::BuildImage() {
 }
 
 void Tmainform::NewProject() {
+    // As the menu entry: only while no project is open.
+    if (project_.State().IsOpen()) return;
     Tnewprjform dialog(project_, this);
     // Cancelling the dialog creates nothing.
     if (dialog.exec() != QDialog::Accepted) return;
@@ -306,6 +308,7 @@ void Tmainform::NewProject() {
 }
 
 void Tmainform::OpenProject() {
+    if (project_.State().IsOpen()) return;
     const QString file = ChooseOpenFile(this, tr("choose a project data file"), QString::fromUtf8(main_text::kProjectFilter),
                                         QString::fromStdString(g_.Workdir().string()));
     if (file.isEmpty()) return;

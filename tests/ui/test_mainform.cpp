@@ -25,6 +25,7 @@
 #include "project/ui/prjini_form.h"
 #include "shell/ui/messages.h"
 #include "shell/ui/status_bar.h"
+#include "link/link_fixture.h"
 #include "support/zip_maker.h"
 
 using namespace quelmo;
@@ -417,6 +418,30 @@ private slots:
         QVERIFY(fs::exists(f.root / "temp" / "prj.ini.key"));
         QCOMPARE(f.main->CurrentWindow(), std::string("start"));
         QVERIFY(f.Action("closeprj")->isEnabled());
+    }
+
+    void theSharedPortDeliversRepliesAndClosingTheProjectClosesIt() {
+        test::Frame f;
+        f.OpenOffline("demo");
+        test::PtyPeer module;
+        TComm& port = f.main->Comm1();
+        port.SetCommName(module.path);
+        port.SetBaudRate(115200);
+        QVERIFY(port.OpenPort());
+        f.main->Link().ConnectionState = 1;
+        f.g->Rom().Device().SerialNo = "A123";
+        f.main->RefreshStatus();
+        QCOMPARE(LabelText(*f.main, "Label1"), QString("连接: SN:A123"));
+        // What the module sends reaches the reply buffer from the event loop alone.
+        module.Write("OK");
+        QTRY_COMPARE(f.main->Link().ReplyBuffer, std::string("OK"));
+
+        ui::Responder r;
+        r.answers = {false};
+        QVERIFY(f.Choose("closeprj"));
+        QVERIFY(!port.IsOpen());
+        QCOMPARE(f.main->Link().ConnectionState, 0);
+        QCOMPARE(LabelText(*f.main, "Label1"), QString::fromUtf8("串口屏未连接!"));
     }
 
     void openingAWrongArchiveChangesNothing_data() {
