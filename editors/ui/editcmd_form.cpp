@@ -33,8 +33,21 @@ EditCmdForm::EditCmdForm(Tglobal& g, QWidget* parent)
     layout->addLayout(right, 2);
 
     g_.Cmd().Screen().SetSurface(lcd_->View());
-    connect(cmdedit_, &QPlainTextEdit::textChanged, this, &EditCmdForm::Redraw);
+    setObjectName("Teditcmdform");
+    connect(cmdedit_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!loading_) dirty_ = true;
+        Redraw();
+    });
     Redraw();
+}
+
+EditCmdForm::~EditCmdForm() { g_.Cmd().Screen().SetSurface({}); }
+
+void EditCmdForm::LoadText(const QString& text) {
+    loading_ = true;
+    cmdedit_->setPlainText(text);
+    loading_ = false;
+    dirty_ = false;
 }
 
 void EditCmdForm::SetScreenSize(int width, int height) {

@@ -1,11 +1,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
-#include <QPlainTextEdit>
 
 #include "shell/context.h"
 #include "editors/ui/editcmd_form.h"
-#include "shell/ui/main_window.h"
+#include "shell/ui/main_form.h"
 #include "shell/ui/splash_form.h"
 
 int main(int argc, char** argv) {
@@ -20,14 +19,21 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument("file", "command text to open in the design window");
     parser.process(app);
 
-    const std::filesystem::path folder = quelmo::ResolveWorkdir(parser.value(workdir).toStdString());
-    quelmo::ui::MainWindow window(folder);
+    // The context outlives every window: the main window and its working windows use it by
+    // reference and are gone before it.
+    quelmo::Tglobal g(quelmo::ResolveWorkdir(parser.value(workdir).toStdString()));
+    quelmo::ui::Tmainform window(g);
     // The update check; a base image that could not be downloaded ends the program.
-    if (!quelmo::ui::RunSplash(folder, &window)) return 1;
+    if (!quelmo::ui::RunSplash(g.Workdir(), &window)) return 1;
+    // A base image the check brought in is read by the next build.
+    window.RefreshStatus();
     if (!parser.positionalArguments().isEmpty()) {
         QFile file(parser.positionalArguments().first());
-        if (file.open(QIODevice::ReadOnly))
-            window.Design()->Editor()->setPlainText(QString::fromUtf8(file.readAll()));
+        if (auto* design = qobject_cast<quelmo::ui::EditCmdForm*>(window.Window("editcmd"));
+            design && file.open(QIODevice::ReadOnly)) {
+            design->LoadText(QString::fromUtf8(file.readAll()));
+            window.Navigate("editcmd");
+        }
     }
     window.show();
     return app.exec();

@@ -36,7 +36,7 @@ QStringList Responder::Texts() const {
 }
 
 bool Ask(QWidget* parent, const QString& text) {
-    Box box{Box::Question, QString::fromUtf8(kQuestionTitle), text, {}, QMessageBox::Information};
+    Box box{Box::Question, QString::fromUtf8(kQuestionTitle), text, {}, {}, QMessageBox::Information};
     bool yes = false;
     QString unused;
     if (Respond(box, &yes, &unused)) return yes;
@@ -46,7 +46,7 @@ bool Ask(QWidget* parent, const QString& text) {
 }
 
 void Inform(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
-    Box box{Box::Message, QApplication::applicationDisplayName(), text, {}, icon};
+    Box box{Box::Message, QApplication::applicationDisplayName(), text, {}, {}, icon};
     bool yes = false;
     QString unused;
     if (Respond(box, &yes, &unused)) return;
@@ -54,20 +54,20 @@ void Inform(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
     mb.exec();
 }
 
-QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter) {
-    Box box{Box::OpenFile, caption, caption, filter, QMessageBox::NoIcon};
+QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter, const QString& path) {
+    Box box{Box::OpenFile, caption, caption, filter, path, QMessageBox::NoIcon};
     bool yes = false;
     QString file;
     if (Respond(box, &yes, &file)) return file;
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    return QFileDialog::getOpenFileName(parent, caption, path, filter);
 }
 
-QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter) {
-    Box box{Box::SaveFile, caption, caption, filter, QMessageBox::NoIcon};
+QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter, const QString& path) {
+    Box box{Box::SaveFile, caption, caption, filter, path, QMessageBox::NoIcon};
     bool yes = false;
     QString file;
     if (Respond(box, &yes, &file)) return file;
-    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+    return QFileDialog::getSaveFileName(parent, caption, path, filter);
 }
 
 }  // namespace quelmo::ui

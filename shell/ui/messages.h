@@ -17,6 +17,7 @@ struct Box {
     QString title;
     QString text;      // the question or message; a file dialog's caption
     QString filter;    // file dialogs: the name filter
+    QString path;      // file dialogs: the folder or file name it starts with
     QMessageBox::Icon icon = QMessageBox::Information;
 };
 
@@ -27,9 +28,12 @@ inline constexpr const char* kQuestionTitle = "系统提示";
 bool Ask(QWidget* parent, const QString& text);
 // A plain message with an OK button, titled with the application's name.
 void Inform(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Information);
-// File dialogs: the chosen path, empty when cancelled.
-QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter);
-QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter);
+// File dialogs: the chosen path, empty when cancelled. `path` is the folder or file name the
+// dialog starts with.
+QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter,
+                       const QString& path = QString());
+QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
+                       const QString& path = QString());
 
 // Answers every box while it lives: questions from `answers` (No once they run out), file
 // dialogs from `files` (cancelled once they run out). Records every box in `boxes`.

@@ -32,6 +32,14 @@ public:
     virtual void Refresh() = 0;
     // The menu enabling rules alone.
     virtual void RefreshMenus() = 0;
+    // The status panel: the menu rules, the flash image rebuilt while a project is open, the
+    // project label, the connection lines and the flash bar (after a connect, after the
+    // offline setup).
+    virtual void RefreshStatus() { Refresh(); }
+    // The file menu's create and open, with their dialogs and messages (the start page offers
+    // them too).
+    virtual void NewProject() {}
+    virtual void OpenProject() {}
     // The stop flag shared with running transfers; set on exit and on closing the main window.
     virtual bool& StopFlag() = 0;
 

@@ -3,11 +3,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "display/tcmd.h"
 #include "shell/context.h"
 #include "display/tgd.h"
 #include "editors/ui/editcmd_form.h"
 #include "editors/ui/screen_view.h"
-#include "shell/ui/main_window.h"
+#include "frame_fixture.h"
 
 using namespace quelmo;
 
@@ -15,14 +16,14 @@ class TestEditCmd : public QObject {
     Q_OBJECT
 private slots:
     void captionCarriesTheVersion() {
-        QTemporaryDir dir;
-        ui::MainWindow w(dir.path().toStdString());
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quelmo V" QUELMO_VERSION));
+        test::Frame f;
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Quelmo V" QUELMO_VERSION));
     }
 
     void typingRedrawsTheScreen() {
-        QTemporaryDir dir;
-        ui::MainWindow w(dir.path().toStdString());
+        test::Frame f;
+        f.main->Navigate("editcmd");
+        ui::Tmainform& w = *f.main;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* edit = w.findChild<QPlainTextEdit*>("cmdedit");
@@ -53,11 +54,22 @@ private slots:
         QCOMPARE(lcd->View().At(0, 0), Tgd::ModuleToDesktop(0xF800));
     }
 
+    void theScreenOutlivesTheWindowWithoutItsPicture() {
+        // The context outlives every window: once the design window is gone, running text
+        // must not draw into its freed picture.
+        QTemporaryDir dir;
+        Tglobal g(dir.path().toStdString());
+        { ui::Tmainform main(g); }
+        QCOMPARE(g.Cmd().Screen().Surface().pixels, nullptr);
+        g.Cmd().RunText("CLS(1);BOXF(0,0,100,100,2);");
+    }
+
     void textIsDrawnWithTheBuiltInFonts() {
         // A fresh working folder: the window builds its image over the base image drawn from
         // the free fonts, so a 16-pixel 'A' is a glyph, not a solid cell.
-        QTemporaryDir dir;
-        ui::MainWindow w(dir.path().toStdString());
+        test::Frame f;
+        f.main->Navigate("editcmd");
+        ui::Tmainform& w = *f.main;
         auto* edit = w.findChild<QPlainTextEdit*>("cmdedit");
         auto* lcd = w.findChild<ui::ScreenView*>("LCD");
         edit->setPlainText("DS16(0,0,'A',1);");
@@ -71,8 +83,9 @@ private slots:
     }
 
     void screenPixelsStaySharpWhenScaled() {
-        QTemporaryDir dir;
-        ui::MainWindow w(dir.path().toStdString());
+        test::Frame f;
+        f.main->Navigate("editcmd");
+        ui::Tmainform& w = *f.main;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* edit = w.findChild<QPlainTextEdit*>("cmdedit");

@@ -18,8 +18,8 @@
 #include "editors/ui/screen_view.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
-#include "shell/ui/main_window.h"
 #include "support/picture_files.h"
+#include "frame_fixture.h"
 
 using namespace quelmo;
 namespace fs = std::filesystem;
@@ -356,43 +356,55 @@ private slots:
         QCOMPARE(form.Strip()->strip.width, 10);
     }
 
-    void menuOpensEachPictureWindowOnce_data() {
+    void menuShowsEachPictureWindowInTheFrame_data() {
         QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("window");
-        QTest::newRow("picture list") << "p3" << "Tpicform";
-        QTest::newRow("SD picture list") << "sdpic" << "Tsdpicform";
-        QTest::newRow("gif2jpg") << "GIFJPG1" << "Tgifform";
+        QTest::newRow("picture list") << "p3" << "pic" << "Tpicform";
+        QTest::newRow("gif2jpg") << "GIFJPG1" << "gif" << "Tgifform";
     }
 
-    void menuOpensEachPictureWindowOnce() {
+    void menuShowsEachPictureWindowInTheFrame() {
         QFETCH(QString, action);
+        QFETCH(QString, name);
         QFETCH(QString, window);
-        QTemporaryDir dir;
-        ui::MainWindow main(dir.path().toStdString());
-        auto* entry = main.findChild<QAction*>(action);
-        QVERIFY(entry);
-        entry->trigger();
-        entry->trigger();
-        const auto windows = main.findChildren<QWidget*>(window);
+        test::Frame f;
+        f.OpenOffline();
+        QVERIFY(f.Choose(action.toLatin1().constData()));
+        QVERIFY(f.Choose(action.toLatin1().constData()));
+        const auto windows = f.main->findChildren<QWidget*>(window);
         QCOMPARE(windows.size(), 1);
-        QVERIFY(windows.first()->isWindow());
-        QVERIFY(windows.first()->isVisible());
+        QVERIFY(!windows.first()->isWindow());
+        QVERIFY(windows.first()->isVisibleTo(f.main.get()));
+        QCOMPARE(QString::fromStdString(f.main->CurrentWindow()), name);
+    }
+
+    void sdPictureListIsAWorkingWindowOfItsOwn() {
+        Workdir w;
+        test::Frame f(w.Root());
+        f.main->Navigate("sdpic");
+        auto* sd = f.main->findChild<ui::PicForm*>("Tsdpicform");
+        auto* flash = f.main->findChild<ui::PicForm*>("Tpicform");
+        QVERIFY(sd && flash);
+        QVERIFY(sd->isVisibleTo(f.main.get()));
+        QVERIFY(!flash->isVisibleTo(f.main.get()));
     }
 
     void makeShowsTheNewPictureOnTheDesignScreen() {
         Workdir w;
         test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(8, 8, 255, 0, 0));
-        ui::MainWindow main(w.Root());
-        auto* edit = main.findChild<QPlainTextEdit*>("cmdedit");
-        auto* lcd = main.findChild<ui::ScreenView*>("LCD");
+        test::Frame f(w.Root());
+        f.OpenOffline();
+        auto* edit = f.main->findChild<QPlainTextEdit*>("cmdedit");
+        auto* lcd = f.main->findChild<ui::ScreenView*>("LCD");
         QVERIFY(edit && lcd);
         edit->setPlainText("PIC(0,0,1);");
         const uint32_t red = Tgd::ModuleToDesktop(0xF800);
         QVERIFY(lcd->View().At(0, 0) != red);
 
-        main.findChild<QAction*>("p3")->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(main.PictureList()));
-        QVERIFY(Trigger(*main.PictureList(), "make"));
+        QVERIFY(f.Choose("p3"));
+        auto* pic = f.main->findChild<ui::PicForm*>("Tpicform");
+        QVERIFY(Trigger(*pic, "make"));
         QCOMPARE(lcd->View().At(0, 0), red);
         QCOMPARE(lcd->View().At(7, 7), red);
         QVERIFY(lcd->View().At(8, 0) != red);
@@ -401,20 +413,21 @@ private slots:
     void checkImageShowsTheSavedStripInThePictureList() {
         Workdir w;
         WriteAnimation(w.Root() / "anim.gif");
-        ui::MainWindow main(w.Root());
-        main.findChild<QAction*>("p3")->trigger();
-        QVERIFY(Texts(*main.PictureList()).isEmpty());
-        main.PictureList()->hide();
+        test::Frame f(w.Root());
+        f.OpenOffline();
+        auto* pic = f.main->findChild<ui::PicForm*>("Tpicform");
+        QVERIFY(Texts(*pic).isEmpty());
 
-        main.findChild<QAction*>("GIFJPG1")->trigger();
-        ui::GifForm* gif = main.Gif2Jpg();
-        QVERIFY(QTest::qWaitForWindowExposed(gif));
+        QVERIFY(f.Choose("GIFJPG1"));
+        auto* gif = f.main->findChild<ui::GifForm*>("Tgifform");
+        QVERIFY(gif->isVisibleTo(f.main.get()));
         gif->ChooseFile(QString::fromStdString((w.Root() / "anim.gif").string()));
         QTest::mouseClick(gif->findChild<QPushButton*>("Button2"), Qt::LeftButton);
         QTest::mouseClick(gif->findChild<QPushButton*>("Button3"), Qt::LeftButton);
         QTest::mouseClick(gif->findChild<QPushButton*>("Button4"), Qt::LeftButton);
-        QVERIFY(main.PictureList()->isVisible());
-        QCOMPARE(Texts(*main.PictureList()), QStringList{"1(anim.jpg)"});
+        QCOMPARE(f.main->CurrentWindow(), std::string("pic"));
+        QVERIFY(pic->isVisibleTo(f.main.get()));
+        QCOMPARE(Texts(*pic), QStringList{"1(anim.jpg)"});
     }
 };
 
