@@ -178,7 +178,10 @@ SyncUpload::Step SyncUpload::EraseSector(int sector) {
     Log("Send:" + command);
     link_.ReplyBuffer.clear();
     link_.Comm().SendData(command.data(), static_cast<uint16_t>(command.size()));
-    if (!PumpUntil(Timings.erase, [this] { return !link_.ReplyBuffer.empty(); })) {
+    // A stop (or the port going away) ends the wait at once; the module then needs no reply.
+    const bool answered = PumpUntil(Timings.erase, [this] { return Stopping() || !link_.ReplyBuffer.empty(); });
+    if (link_.ReplyBuffer.empty() && Stopping()) return Step::Stopped;
+    if (!answered) {
         Fail(false);
         return Step::Failed;
     }
@@ -201,7 +204,10 @@ SyncUpload::Step SyncUpload::WriteSector(int sector) {
             // Byte i of the block travels as image byte XOR (i mod 256).
             const uint8_t* block = image + static_cast<size_t>(a) * flash::kUnit;
             for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>(block[i] ^ (i & 0xFF));
-            if (!PumpUntil(Timings.command, [this] { return !link_.ReplyBuffer.empty(); })) {
+            const bool answered =
+                PumpUntil(Timings.command, [this] { return Stopping() || !link_.ReplyBuffer.empty(); });
+            if (link_.ReplyBuffer.empty() && Stopping()) return Step::Stopped;
+            if (!answered) {
                 Fail(false);
                 return Step::Failed;
             }

@@ -155,7 +155,7 @@ void Tcommconform::RememberTypedPort() {
 
 void Tcommconform::RefreshPorts() {
     RememberTypedPort();
-    const std::vector<std::string> ports = ListPorts(typed_);
+    const std::vector<std::string> ports = ListPorts(typed_, sys_tty_);
     cbcomm_->clear();
     for (const std::string& p : ports) cbcomm_->addItem(QString::fromStdString(p));
     TComm& comm = host_.Link().Comm();

@@ -4,6 +4,7 @@
 // answers for a port that goes away while it is open (an adapter pulled, the far end of a
 // pseudo-terminal closed): the user is told, the port is closed and nothing stays connected.
 #include <QWidget>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     // The port list: the serial devices plus every path typed into the port box, sorted as text;
     // the first is selected. "无串口" alone when there is none.
     void RefreshPorts();
+    // Where the serial devices are listed (/sys/class/tty unless told otherwise).
+    void SetPortRoot(std::filesystem::path sys_tty) { sys_tty_ = std::move(sys_tty); }
     // True while a search, connect or error detection is running.
     bool Busy() const { return busy_; }
 
@@ -58,6 +61,7 @@ private:
     QPlainTextEdit* memo1_;
     QLineEdit* ysz_;
     QCheckBox* qz115200_;
+    std::filesystem::path sys_tty_ = "/sys/class/tty";
     std::vector<std::string> typed_;
     size_t log_shown_ = 0;
     bool busy_ = false;
