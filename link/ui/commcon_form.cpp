@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -86,6 +86,7 @@ Tcommconform::Tcommconform(ShellHost& host, QWidget* parent)
     manual->addWidget(button2_, 2, 0, 1, 2);
     manual->addWidget(button4_, 3, 0, 1, 2);
     manual->addWidget(label4_, 4, 0, 1, 2);
+    manual->setColumnStretch(1, 1);
 
     auto* advanced = new QGroupBox(tr("Advanced setup"), this);
     advanced->setObjectName("advancedsetup");
@@ -143,7 +144,8 @@ void Tcommconform::showEvent(QShowEvent* event) {
 void Tcommconform::CatchUpLog() {
     const auto& lines = host_.Link().ConnectionLog();
     for (; log_shown_ < lines.size(); ++log_shown_) memo1_->appendPlainText(Shown(lines[log_shown_]));
-    memo1_->verticalScrollBar()->setValue(memo1_->verticalScrollBar()->maximum());
+    memo1_->moveCursor(QTextCursor::End);
+    memo1_->ensureCursorVisible();
 }
 
 void Tcommconform::RememberTypedPort() {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "link/ui/link_hooks.h"
@@ -157,7 +158,11 @@ void Tsyncform::showEvent(QShowEvent* event) {
     host_.Link().ReceiveView = 2;
 }
 
-void Tsyncform::AddLog(const QString& line) { rxmemo_->appendPlainText(line); }
+void Tsyncform::AddLog(const QString& line) {
+    rxmemo_->appendPlainText(line);
+    rxmemo_->moveCursor(QTextCursor::End);
+    rxmemo_->ensureCursorVisible();
+}
 
 void Tsyncform::SetRunning(bool running) {
     running_ = running;
