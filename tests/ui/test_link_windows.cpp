@@ -312,13 +312,20 @@ private slots:
         QCOMPARE(Child<QPushButton>(*form, "Button2")->text(), QString("手动连接"));
     }
 
-    void autoSearchFindsTheModuleAndForces115200() {
+    void autoSearchFindsTheModule_data() {
+        QTest::addColumn<bool>("keep");
+        QTest::newRow("switched to 115200") << false;
+        QTest::newRow("qz115200 ticked") << true;
+    }
+    void autoSearchFindsTheModule() {
+        QFETCH(bool, keep);
         VirtualModuleOptions o;
-        o.baud = 2400;  // found at the first rate, then switched to 115200
+        o.baud = 2400;  // found at the first rate
         Begin(o);
         ui::Responder responder;
         auto form = Commcon();
         TypePort(*form, module_->DevicePath());
+        if (keep) QTest::mouseClick(Child<QCheckBox>(*form, "qz115200"), Qt::LeftButton);
         Click(*form, "Button1");
 
         QCOMPARE(responder.Texts(), QStringList{"发现串口屏!"});
@@ -326,12 +333,13 @@ private slots:
         QCOMPARE(host_->navigated, std::vector<std::string>{"pjm"});
         QCOMPARE(Child<QComboBox>(*form, "cbcomm")->currentText(), QString::fromStdString(module_->DevicePath()));
         QCOMPARE(Child<QComboBox>(*form, "btl")->currentText(), QString("2400"));
-        QCOMPARE(host_->comm.BaudRate(), 115200u);
-        QTRY_COMPARE(module_->Baud(), 115200u);
         const QString log = Memo(*form, "Memo1");
         QVERIFY(log.contains(QString("测试%1 @ 2400\n发送:;INF;").arg(QString::fromStdString(module_->DevicePath()))));
-        QVERIFY(log.contains("发现串口屏!\n发送:;USET(6);\n强制串口到115200传输!"));
-        // The module still answers at the new speed.
+        const uint32_t rate = keep ? 2400 : 115200;
+        QCOMPARE(host_->comm.BaudRate(), rate);
+        QTRY_COMPARE(module_->Baud(), rate);
+        QCOMPARE(log.contains("发现串口屏!\n发送:;USET(6);\n强制串口到115200传输!"), !keep);
+        // The module answers at the speed the port now runs.
         QVERIFY(host_->link.QueryDevice(false));
 
         // A second search while connected is refused (the button is disabled; the slot says so).
@@ -431,14 +439,18 @@ private slots:
         QVERIFY(form);
         // The map fills in while the run goes on: some cells are done before the last one is.
         bool seen_partly_done = false;
+        QString status;
         auto progress = form->Upload().OnProgress;
         form->Upload().OnProgress = [&](int done, int total) {
             progress(done, total);
             const QImage& map = form->Map()->Picture();
-            if (done == 300) seen_partly_done = CellColour(map, 1) == kDone && CellColour(map, 400) != kDone;
+            if (done != 300) return;
+            seen_partly_done = CellColour(map, 1) == kDone && CellColour(map, 400) != kDone;
+            status = Child<QLabel>(*form, "Label13")->text();
         };
         Click(*form, "bsync");
         QVERIFY(seen_partly_done);
+        QCOMPARE(status, QString("上传中......"));
         QCOMPARE(responder.Texts(),
                  QStringList{"上传完成! 您修改了串口屏的内存分区配置，需要重启(断电)配置才能生效！"});
         QVERIFY(ModuleHolds(kSector, 2 * 1024 * 1024));
@@ -462,6 +474,25 @@ private slots:
         QCOMPARE(responder.Texts().last(), QString("上传完成!"));
         QVERIFY(ModuleHolds(flash::kPicData, flash::kPicData + 4 * kSector));
         form->grab().save("/tmp/quelmo_sync.png");
+    }
+
+    void forceToSaveWritesEverySectorOfTheRange() {
+        ui::Responder responder;
+        auto form = Sync();
+        QVERIFY(form);
+        Click(*form, "up4");
+        const size_t before = module_->Commands().size();
+        Click(*form, "up4");
+        QCOMPARE(module_->Commands().size(), before + 1);  // nothing differs any more
+
+        QTest::mouseClick(Child<QCheckBox>(*form, "qzfg"), Qt::LeftButton);
+        Click(*form, "up4");
+        const auto commands = module_->Commands();
+        const std::vector<std::string> after(commands.begin() + static_cast<long>(before) + 1, commands.end());
+        // Sectors 224 to 256, every one holding data: four blocks each.
+        QCOMPARE(CountStarting(after, ";BUP("), 33 * 4);
+        QCOMPARE(QString::fromStdString(after.front()), QString(";RCPG(224,32);"));
+        QCOMPARE(responder.Texts().last(), QString("上传完成!"));
     }
 
     void stopDuringARun_data() {
