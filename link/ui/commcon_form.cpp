@@ -203,8 +203,13 @@ void Tcommconform::Disconnect() {
 
 void Tcommconform::Hangup() {
     DeviceLink& link = host_.Link();
-    // A notification from threads already stopped, or a probe of the search (it closes itself).
-    if (!link.Comm().IsOpen() || link.ConnectionState == 0) return;
+    // A notification from threads already stopped.
+    if (!link.Comm().IsOpen()) return;
+    if (link.ConnectionState == 0) {
+        // A probe of the search or a connect that is still running closes the port itself.
+        if (!busy_) link.Comm().ClosePort();
+        return;
+    }
     const std::string port = link.Comm().CommName();
     link.Disconnect();
     memo1_->appendPlainText(HangupText(port));

@@ -32,6 +32,9 @@ public:
     void RefreshPorts();
     // Where the serial devices are listed (/sys/class/tty unless told otherwise).
     void SetPortRoot(std::filesystem::path sys_tty) { sys_tty_ = std::move(sys_tty); }
+    // Button2's caption and which buttons are usable, from the connection state (also done
+    // whenever the window is shown).
+    void RefreshButtons();
     // True while a search, connect or error detection is running.
     bool Busy() const { return busy_; }
 
@@ -44,7 +47,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void RefreshButtons();
     void CatchUpLog();
     void Hangup();
     void RememberTypedPort();
