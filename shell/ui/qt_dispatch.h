@@ -7,7 +7,7 @@ namespace quelmo::ui {
 // Call once the application object exists, on the thread that runs it. The main window does
 // this at start-up; window tests do it in their set-up.
 void InstallQtDispatch();
-// Back to the plain waits of the command line.
+// Back to the plain waits of the command line; call it once no port is open any more.
 void RemoveQtDispatch();
 
 }  // namespace quelmo::ui
