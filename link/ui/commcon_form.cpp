@@ -56,6 +56,7 @@ Tcommconform::Tcommconform(ShellHost& host, QWidget* parent)
     name(button1_, "Button1", button1_->text());
     name(cbcomm_, "cbcomm", tr("Port"));
     name(btl_, "btl", tr("Rate"));
+    button2_->setObjectName("Button2");  // its caption follows the connection state
     name(button4_, "Button4", button4_->text());
     name(label4_, "Label4", label4_->text());
     name(memo1_, "Memo1", tr("connection log"));
@@ -188,7 +189,6 @@ void Tcommconform::RefreshButtons() {
     const bool connected = host_.Link().ConnectionState != 0;
     button2_->setText(connected ? QStringLiteral("断开") : QStringLiteral("手动连接"));
     button2_->setAccessibleName(button2_->text());
-    button2_->setObjectName("Button2");
     // While an exchange runs its buttons wait for it: a second one would share its replies.
     button1_->setEnabled(!connected && !busy_);
     button2_->setEnabled(!busy_);

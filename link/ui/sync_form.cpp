@@ -143,7 +143,7 @@ Tsyncform::Tsyncform(ShellHost& host, QWidget* parent)
     // Every upload starts with the frame's refresh, which rebuilds the image from the project.
     upload_.OnRefresh = [this] {
         host_.Refresh();
-        return true;
+        return host_.ImageBuilt();
     };
     // Closing the main window or leaving the program stops a run, and so does losing the port.
     upload_.StopRequested = [this] { return host_.StopFlag() || host_.Link().ConnectionState == 0; };
@@ -195,6 +195,14 @@ void Tsyncform::Press(SyncUpload::Button button) {
     image1_->Draw(upload_.SectorMap(), false);
 
     switch (outcome) {
+        case SyncUpload::Outcome::Refused:
+            if (upload_.FinalMessage().empty()) {
+                // The refresh could not build the image whole; half an image is never sent.
+                const QString text = tr("The flash image could not be built whole, so nothing was uploaded.");
+                AddLog(text);
+                Inform(this, text, QMessageBox::Warning);
+            }
+            break;
         case SyncUpload::Outcome::VerifyFailed: AddLog(QString::fromUtf8(upload_.FinalMessage())); break;
         case SyncUpload::Outcome::Failed:
             // The module stopped answering and was disconnected: menus and status panel follow.

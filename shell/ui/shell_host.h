@@ -32,6 +32,9 @@ public:
     virtual void Refresh() = 0;
     // The menu enabling rules alone.
     virtual void RefreshMenus() = 0;
+    // False when the last refresh left the flash image incomplete (its build ran out of room):
+    // such an image is never uploaded.
+    virtual bool ImageBuilt() { return true; }
     // The stop flag shared with running transfers; set on exit and on closing the main window.
     virtual bool& StopFlag() = 0;
 };

@@ -75,6 +75,7 @@ public:
         upload_menu = link.ConnectionState != 0;
     }
     bool& StopFlag() override { return stop; }
+    bool ImageBuilt() override { return build_status.ok(); }
 
     Tglobal global;
     QuietProjectHost project_host;
@@ -493,6 +494,21 @@ private slots:
         QCOMPARE(CountStarting(after, ";BUP("), 33 * 4);
         QCOMPARE(QString::fromStdString(after.front()), QString(";RCPG(224,32);"));
         QCOMPARE(responder.Texts().last(), QString("上传完成!"));
+    }
+
+    void anImageThatDidNotBuildIsNotUploaded() {
+        ui::Responder responder;
+        auto form = Sync();
+        QVERIFY(form);
+        // Pictures up to the end of the 2 MB flash leave no room for the input method table.
+        WriteFile(host_->global.Workspace() / "pic.sbin", Pattern(1024 * 1024, 3));
+        WriteFile(host_->global.Workspace() / flash::kPymbFile, Pattern(8192, 4));
+        const size_t before = module_->Commands().size();
+        Click(*form, "bsync");
+        QVERIFY(!host_->build_status.ok());
+        QCOMPARE(module_->Commands().size(), before);
+        QCOMPARE(responder.Texts(), QStringList{"The flash image could not be built whole, so nothing was uploaded."});
+        QCOMPARE(host_->link.ConnectionState, 1);
     }
 
     void stopDuringARun_data() {
