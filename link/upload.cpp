@@ -107,8 +107,8 @@ SyncUpload::Step SyncUpload::QuerySums(int first, int count, int limit_ms) {
     link_.ReplyBuffer.clear();
     link_.Comm().SendData(command.data(), static_cast<uint16_t>(command.size()));
     const auto t0 = Clock::now();
-    PumpUntil(limit_ms, [this] { return Stop.load() || Contains(link_.ReplyBuffer, "|=OK"); });
-    if (Stop) {
+    PumpUntil(limit_ms, [this] { return Stopping() || Contains(link_.ReplyBuffer, "|=OK"); });
+    if (Stopping()) {
         Status("");
         return Step::Stopped;
     }
@@ -139,11 +139,12 @@ SyncUpload::Outcome SyncUpload::Run(Range range) {
         const bool inside = s >= s0 && s <= s0 + c && s < sectors;
         map_[s] = !inside ? kOutside : module_sums_[s] == local_sums_[s] ? kSame : kDiffers;
     }
+    if (OnMapDrawn) OnMapDrawn();
 
     const int last = std::min(s0 + c, sectors - 1);
     int first_written = -1, last_written = -1;
     for (int s = s0; s <= last; ++s) {
-        if (Stop) return Outcome::Stopped;
+        if (Stopping()) return Outcome::Stopped;
         if (module_sums_[s] != local_sums_[s] || ForceAll) {
             const Step st = rom.SectorBlank(s) ? EraseSector(s) : WriteSector(s);
             if (st == Step::Failed) return Outcome::Failed;
@@ -184,7 +185,10 @@ SyncUpload::Step SyncUpload::EraseSector(int sector) {
     Log("Send:" + command);
     link_.ReplyBuffer.clear();
     link_.Comm().SendData(command.data(), static_cast<uint16_t>(command.size()));
-    if (!PumpUntil(Timings.erase, [this] { return !link_.ReplyBuffer.empty(); })) {
+    // A stop (or the port going away) ends the wait at once; the module then needs no reply.
+    const bool answered = PumpUntil(Timings.erase, [this] { return Stopping() || !link_.ReplyBuffer.empty(); });
+    if (link_.ReplyBuffer.empty() && Stopping()) return Step::Stopped;
+    if (!answered) {
         Fail(false);
         return Step::Failed;
     }
@@ -207,7 +211,10 @@ SyncUpload::Step SyncUpload::WriteSector(int sector) {
             // Byte i of the block travels as image byte XOR (i mod 256).
             const uint8_t* block = image + static_cast<size_t>(a) * flash::kUnit;
             for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>(block[i] ^ (i & 0xFF));
-            if (!PumpUntil(Timings.command, [this] { return !link_.ReplyBuffer.empty(); })) {
+            const bool answered =
+                PumpUntil(Timings.command, [this] { return Stopping() || !link_.ReplyBuffer.empty(); });
+            if (link_.ReplyBuffer.empty() && Stopping()) return Step::Stopped;
+            if (!answered) {
                 Fail(false);
                 return Step::Failed;
             }
@@ -215,9 +222,9 @@ SyncUpload::Step SyncUpload::WriteSector(int sector) {
             link_.Comm().SendData(payload.data(), static_cast<uint16_t>(payload.size()));
             const std::string& reply = link_.ReplyBuffer;
             PumpUntil(Timings.ack, [&] {
-                return Stop.load() || Contains(reply, "OKOK") || Contains(reply, "W OK") || reply.size() > 6;
+                return Stopping() || Contains(reply, "OKOK") || Contains(reply, "W OK") || reply.size() > 6;
             });
-            if (Stop) return Step::Stopped;
+            if (Stopping()) return Step::Stopped;
             if (Contains(reply, "OKOK")) {
                 out_of_step = true;
             } else if (!Contains(reply, "W OK")) {

@@ -62,6 +62,8 @@ public:
     UploadTimings Timings;
     bool ForceAll = false;          // write every sector of the range
     std::atomic<bool> Stop{false};  // the "stop transmission" button (any thread may set it)
+    // Further reasons to stop, asked wherever Stop is (the program closing, the port gone).
+    std::function<bool()> StopRequested;
     // A module that answers "OKOK" for the same sector this many times in a row has failed.
     int MaxRestarts = 10;
 
@@ -73,6 +75,7 @@ public:
     std::function<void(const std::string&)> OnLog;       // upload log lines (UTF-8)
     std::function<void(const std::string&)> OnStatus;    // the status text
     std::function<void(int done, int total)> OnProgress; // after each sector of a run
+    std::function<void()> OnMapDrawn;                    // the map was set up for a run
 
     // The ranges a button runs, in 256-byte units; `picture_end` is the picture data end in bytes.
     static std::vector<Range> RangesFor(Button button, int memory_mb, int64_t picture_end);
@@ -94,6 +97,7 @@ private:
     Step QuerySums(int first, int count, int limit_ms);
     Step WriteSector(int sector);
     Step EraseSector(int sector);
+    bool Stopping() const { return Stop.load() || (StopRequested && StopRequested()); }
     void Fail(bool during_query);
     void Log(const std::string& line);
     void Status(const std::string& text);

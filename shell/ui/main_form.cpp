@@ -1,5 +1,7 @@
 #include "shell/ui/main_form.h"
 
+#include "link/ui/commcon_form.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
@@ -289,6 +291,7 @@ void Tmainform::BuildImage() {
     const Status built = g_.Rom().Build(src);
     // The screen takes its font regions from the new config block.
     if (built) g_.Cmd().Screen().ReadFontRegions();
+    image_built_ = static_cast<bool>(built);
     Report(built);
     for (auto& [name, sub] : windows_)
         if (auto* w = dynamic_cast<WorkingWindow*>(sub->widget())) w->ImageBuilt();
@@ -300,6 +303,14 @@ void Tmainform::ResetHistory() {
 }
 
 bool Tmainform::RunAction(const std::string& name) {
+    // The start page's automatic search runs in the connection window.
+    if (name == "commcon.search") {
+        auto* commcon = qobject_cast<Tcommconform*>(Window("commcon"));
+        if (!commcon) return false;
+        Navigate("commcon");
+        commcon->AutoConnect();
+        return true;
+    }
     auto it = actions_.find(name);
     if (it == actions_.end() || !it->second->isEnabled()) return false;
     it->second->trigger();

@@ -56,6 +56,7 @@ public:
     void ResetHistory() override;
     bool RunAction(const std::string& name) override;
     void ProjectOpened() override;
+    bool ImageBuilt() override { return image_built_; }
 
     // Brings the window `name` to the front, maximised; a name not in the table shows nothing.
     void ShowWindow(const std::string& name);
@@ -99,6 +100,7 @@ private:
     Navigation history_;
     std::string current_;
     bool stop_ = false;
+    bool image_built_ = true;  // the last build completed
 
     QPushButton* button2_;
     QLabel* gcname_;

@@ -40,6 +40,9 @@ public:
     // them too).
     virtual void NewProject() {}
     virtual void OpenProject() {}
+    // False when the last refresh left the flash image incomplete (its build ran out of room):
+    // such an image is never uploaded.
+    virtual bool ImageBuilt() { return true; }
     // The stop flag shared with running transfers; set on exit and on closing the main window.
     virtual bool& StopFlag() = 0;
 

@@ -2,6 +2,8 @@
 
 #include "shell/context.h"
 #include "editors/ui/editcmd_form.h"
+#include "link/ui/commcon_form.h"
+#include "link/ui/sync_form.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
 #include "project/ui/prjini_form.h"
@@ -48,12 +50,12 @@ const WindowTable& ProgramWindows() {
     static const WindowTable table = {
         // {"pymb", ...},
         {"gif", MakeGif, WireGif},
-        // {"commcon", ...},
+        Entry<Tcommconform>("commcon"),
         Entry<Tprjiniform>("prjini"),
         {"pic", MakePic},
         // {"fontedit", ...},
         // {"pjm", ...},
-        // {"sync", ...},
+        Entry<Tsyncform>("sync"),
         {"editcmd", MakeEditCmd},
         // {"sdstart", ...},
         {"sdpic", MakeSdPic},
