@@ -34,6 +34,8 @@ public:
     virtual void RefreshMenus() = 0;
     // The stop flag shared with running transfers; set on exit and on closing the main window.
     virtual bool& StopFlag() = 0;
+    // Files were added to the workspace's picture folder: the picture list reflashes.
+    virtual void PictureFolderChanged() {}
 };
 
 }  // namespace quelmo::ui

@@ -26,6 +26,7 @@ public:
     void Refresh() override { ++refreshes; }
     void RefreshMenus() override { ++menu_refreshes; }
     bool& StopFlag() override { return stop_; }
+    void PictureFolderChanged() override { ++picture_changes; }
 
     bool Ask(std::string_view) override { return false; }
     void Show(std::string_view) override {}
@@ -33,6 +34,7 @@ public:
     QStringList pages;  // every Navigate, in order
     int refreshes = 0;
     int menu_refreshes = 0;
+    int picture_changes = 0;
 
 private:
     Tglobal g_;
