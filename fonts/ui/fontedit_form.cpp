@@ -1,6 +1,7 @@
 #include "fonts/ui/fontedit_form.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -113,6 +114,12 @@ Tfonteditform::Tfonteditform(ShellHost& host, QWidget* parent) : QWidget(parent)
 void Tfonteditform::showEvent(QShowEvent* event) {
     Refresh();
     QWidget::showEvent(event);
+}
+
+void Tfonteditform::changeEvent(QEvent* event) {
+    // Brought to the front again (another window may have changed the settings meanwhile).
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Refresh();
+    QWidget::changeEvent(event);
 }
 
 void Tfonteditform::Refresh() {

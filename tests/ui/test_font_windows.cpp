@@ -248,6 +248,7 @@ private slots:
         QVERIFY(!run->isVisible());
         QCOMPARE(host.pages, QStringList{"start"});
         QCOMPARE(Find<QProgressBar>(run, "pb1")->value(), 100);
+        run->grab().save("/tmp/s10res_runfont.png");
         const QString log = memo->toPlainText();
         QCOMPARE(log.count(QStringLiteral("开始生成")), 8);  // four ASC lists, three small libraries, the 24 px set
         QVERIFY(log.contains(QStringLiteral("开始生成24点阵的asc字符")));
@@ -266,6 +267,39 @@ private slots:
         }
         QCOMPARE(test::ReadFile(ws / "hz24.sbin").size(), size_t{588816});
         QVERIFY(!fs::exists(ws / "hz32.sbin"));
+    }
+
+    void theGbk16FontIsBuiltAfterTheMiniFontAndByTheHiddenStep() {
+        QTemporaryDir dir;
+        test::FakeHost host(dir.path().toStdString());
+        ui::Tfonteditform w(host);
+        w.show();
+        SetUpSmall(host.Context().Settings(), "WenQuanYi Zen Hei");
+        host.Context().Settings().SetInt("hz32bf", 1);
+        w.Refresh();
+        Click(&w, "gbk16");
+        Click(&w, "Button1");
+        ui::Responder r;
+        Click(w.MakeWindow(), "Button1");
+        QCOMPARE(r.Texts(), QStringList{QStringLiteral("汉字点阵生成完成！")});
+        const QString log = Find<QPlainTextEdit>(w.MakeWindow(), "Memo1")->toPlainText();
+        const int gbk16 = log.indexOf(QStringLiteral("开始生成16点阵的汉字"));
+        const int last_small = log.lastIndexOf(QStringLiteral("开始生成64点阵的汉字"));
+        const int full32 = log.lastIndexOf(QStringLiteral("开始生成32点阵的汉字"));
+        QVERIFY(last_small >= 0 && gbk16 > last_small && full32 > gbk16);
+        const fs::path ws = host.Context().Workspace();
+        QCOMPARE(fs::file_size(ws / "hz16.sbin"), uintmax_t{770112});
+        QVERIFY(fs::exists(ws / "hz32.sbin"));
+
+        // The hidden step builds the 16-pixel font alone and stays open.
+        fs::remove(ws / "hz16.sbin");
+        fs::remove(ws / "mini.sbin");
+        w.MakeWindow()->open();
+        Find<QPushButton>(w.MakeWindow(), "Button2")->click();
+        QCOMPARE(fs::file_size(ws / "hz16.sbin"), uintmax_t{770112});
+        QVERIFY(!fs::exists(ws / "mini.sbin"));
+        QCOMPARE(Find<QPlainTextEdit>(w.MakeWindow(), "Memo1")->toPlainText().count(QStringLiteral("开始生成")), 1);
+        QVERIFY(w.MakeWindow()->isVisible());
     }
 
     void aRefusedBuildSaysWhyAndStaysOpen() {
