@@ -95,13 +95,33 @@ Tpymbform::Tpymbform(ShellHost& host, QWidget* parent)
     LoadTexts();
 }
 
-Tpymbform::~Tpymbform() { (void)SaveTexts(); }
+Tpymbform::~Tpymbform() {
+    const fs::path ws = host_.Context().Workspace();
+    std::error_code ec;
+    if (Edited() || !fs::exists(ws / ime::kKeyConfigFile, ec) || !fs::exists(ws / ime::kCodeTableFile, ec))
+        (void)SaveTexts();
+}
+
+bool Tpymbform::Edited() const { return srfini_->document()->isModified() || srfmb_->document()->isModified(); }
+
+void Tpymbform::showEvent(QShowEvent* event) {
+    if (!Edited()) LoadTexts();
+    QWidget::showEvent(event);
+}
+
+void Tpymbform::hideEvent(QHideEvent* event) {
+    if (Edited())
+        if (auto s = SaveTexts(); !s) Inform(this, QString::fromStdString(s.error().message), QMessageBox::Warning);
+    QWidget::hideEvent(event);
+}
 
 void Tpymbform::LoadTexts() {
     const fs::path ws = host_.Context().Workspace();
     std::string text;
     srfini_->setPlainText(FromFile(ReadText(ws / ime::kKeyConfigFile, text) ? text : ime::DefaultKeyConfig()));
     srfmb_->setPlainText(FromFile(ReadText(ws / ime::kCodeTableFile, text) ? text : ime::DefaultCodeTable()));
+    srfini_->document()->setModified(false);
+    srfmb_->document()->setModified(false);
 }
 
 Status Tpymbform::SaveTexts() {
@@ -113,7 +133,11 @@ Status Tpymbform::SaveTexts() {
     if (!ToFile(srfini_, ini) || !ToFile(srfmb_, mb)) return Error{kNotGbk, 1};
     if (auto s = WriteFileWhole(ws / ime::kKeyConfigFile, reinterpret_cast<const uint8_t*>(ini.data()), ini.size()); !s)
         return s;
-    return WriteFileWhole(ws / ime::kCodeTableFile, reinterpret_cast<const uint8_t*>(mb.data()), mb.size());
+    if (auto s = WriteFileWhole(ws / ime::kCodeTableFile, reinterpret_cast<const uint8_t*>(mb.data()), mb.size()); !s)
+        return s;
+    srfini_->document()->setModified(false);
+    srfmb_->document()->setModified(false);
+    return {};
 }
 
 void Tpymbform::Generate() {
@@ -129,7 +153,9 @@ void Tpymbform::Generate() {
 
 void Tpymbform::LoadKeyConfig(const fs::path& file) {
     std::string text;
-    if (ReadText(file, text)) srfini_->setPlainText(FromFile(text));
+    if (!ReadText(file, text)) return;
+    srfini_->setPlainText(FromFile(text));
+    srfini_->document()->setModified(true);  // to be saved as the workspace's srf.ini
 }
 
 bool Tpymbform::Download(const std::string& name, const fs::path& target) {

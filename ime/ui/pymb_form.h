@@ -2,7 +2,10 @@
 // The input method code table window ("input method code table configure"): the key
 // configuration and code table texts, compiled into pymb.bin, with the error output, and the
 // fetching of ready-made 320 x 240 resources. The texts are loaded from the workspace when the
-// window is made and saved back when it goes (at program exit).
+// window is made and saved back when it goes (at program exit). Opening another project
+// replaces the workspace's files, so the texts are also saved when the user leaves the window
+// after editing them, and read again when it is shown with no edits pending; texts nobody
+// edited are never written over a project's files.
 #include <QWidget>
 #include <filesystem>
 #include <functional>
@@ -43,8 +46,13 @@ public slots:
     // "download(320x240) configure text and image resources".
     void Download();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void LoadTexts();
+    bool Edited() const;
     bool Download(const std::string& name, const std::filesystem::path& target);
     void UseReadyResources();
     void LoadKeyConfig(const std::filesystem::path& file);

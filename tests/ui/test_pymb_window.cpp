@@ -141,6 +141,31 @@ private slots:
         QCOMPARE(test::ReadFile(ws / "srf.mb"), Utf8ToGbk("=ni=你\r\n=a=啊"));
         QCOMPARE(test::ReadFile(ws / "srf.ini"), Utf8ToGbk("#T01\r\n#S00#abcdefghijklmnopqrstuvwxyz 00000\r\n"));
 
+        // Another project's files take the workspace's place while the window lives: shown again
+        // it reads them, and texts nobody edited are not written back over them.
+        {
+            ui::Tpymbform w(host);
+            w.show();
+            w.hide();
+            WriteText(ws / "srf.mb", Utf8ToGbk("=wo=我\r\n"));
+            w.show();
+            QCOMPARE(Find<QPlainTextEdit>(&w, "srfmb")->toPlainText(), QStringLiteral("=wo=我\n"));
+            WriteText(ws / "srf.mb", Utf8ToGbk("=ta=他\r\n"));
+        }
+        QCOMPARE(test::ReadFile(ws / "srf.mb"), Utf8ToGbk("=ta=他\r\n"));
+        // Edits are saved when the user leaves the window.
+        {
+            ui::Tpymbform w(host);
+            w.show();
+            auto* mb = Find<QPlainTextEdit>(&w, "srfmb");
+            mb->moveCursor(QTextCursor::End);
+            QTest::keyClicks(mb, "=");
+            w.hide();
+            QCOMPARE(test::ReadFile(ws / "srf.mb"), Utf8ToGbk("=ta=他\r\n="));
+            WriteText(ws / "srf.mb", Utf8ToGbk("=ni=你\r\n=a=啊"));
+        }
+        QCOMPARE(test::ReadFile(ws / "srf.mb"), Utf8ToGbk("=ni=你\r\n=a=啊"));
+
         // A character GBK cannot store is refused, at compile and at exit, and the files stay.
         {
             ui::Tpymbform w(host);
