@@ -193,15 +193,17 @@ private slots:
         w.show();
         QStringList urls;
         QString cut;  // the file whose download breaks off
+        bool enabled_while_running = false;
+        auto* button = Find<QPushButton>(&w, "Button2");
         w.SetServer("http://127.0.0.1:8080/");
         w.SetDownloader([&](const std::string& url, const fs::path& target) {
             urls << QString::fromStdString(url);
+            enabled_while_running |= button->isEnabled();
             const std::string name = url.substr(url.rfind('/') + 1);
             if (QString::fromStdString(name) == cut) return false;
             fs::copy_file(served / name, target, fs::copy_options::overwrite_existing);
             return true;
         });
-        auto* button = Find<QPushButton>(&w, "Button2");
 
         cut = "T26B320X240.jpg";
         ui::Responder r;
@@ -230,6 +232,7 @@ private slots:
         QCOMPARE(r.Texts().last(), QStringLiteral("下载完成"));
         QCOMPARE(test::ReadFile(pic / "T26B320X240.jpg"), std::string("B-picture"));
         QCOMPARE(host.picture_changes, 3);
+        QVERIFY(!enabled_while_running);
     }
 
     void withoutAServerTheProgramsOwnResourcesAreOffered() {
