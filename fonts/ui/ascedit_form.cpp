@@ -41,6 +41,7 @@ Tasceditform::Tasceditform(ShellHost& host, QWidget* parent) : QDialog(parent), 
     layout->addWidget(zt_);
     showfont_ = new FacePreview(QStringLiteral("ABCDEFG abcdefg 1234567890.00"), 32, this);
     layout->addWidget(showfont_);
+    layout->addWidget(MakeUsedFaceLine(showfont_, this));
     connect(zt_, &QComboBox::currentTextChanged, showfont_, &FacePreview::SetFace);
 
     cb1_ = new QCheckBox("Force same width", this);

@@ -1,6 +1,6 @@
 #include "fonts/ui/face_preview.h"
 
-#include <QLineEdit>
+#include <QLabel>
 #include <QPainter>
 
 #include <algorithm>
@@ -9,6 +9,16 @@
 #include "fonts/canvas.h"
 
 namespace quelmo::ui {
+
+QLabel* MakeUsedFaceLine(FacePreview* preview, QWidget* parent) {
+    auto* line = new QLabel(parent);
+    line->setObjectName("usedface");
+    QObject::connect(preview, &FacePreview::Resolved, line, [line](const QString& family) {
+        line->setText(family.isEmpty() ? QStringLiteral("实际字体: -") : QStringLiteral("实际字体: ") + family);
+        line->setAccessibleName(line->text());
+    });
+    return line;
+}
 
 QComboBox* MakeFaceList(QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -48,6 +58,7 @@ void FacePreview::SetFace(const QString& face) {
     setToolTip(resolved_.isEmpty() ? tr("no installed face") : resolved_);
     updateGeometry();
     update();
+    emit Resolved(resolved_);
 }
 
 QSize FacePreview::sizeHint() const { return {std::max(image_.width() + 8, 200), cell_ + 8}; }

@@ -12,10 +12,16 @@ namespace quelmo {
 class MonoCanvas;
 }
 
+class QLabel;
+
 namespace quelmo::ui {
+
+class FacePreview;
 
 // An editable list of the installed faces, sorted; the dialogs accept any face text.
 QComboBox* MakeFaceList(QWidget* parent);
+// A line naming the installed face the preview (and the font build) uses for the name.
+QLabel* MakeUsedFaceLine(FacePreview* preview, QWidget* parent);
 
 class FacePreview : public QWidget {
     Q_OBJECT
@@ -30,6 +36,10 @@ public:
     QString ResolvedFace() const { return resolved_; }
     const QImage& Image() const { return image_; }
     QSize sizeHint() const override;
+
+signals:
+    // The family the face name resolved to, after every SetFace.
+    void Resolved(const QString& family);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

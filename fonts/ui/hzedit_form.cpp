@@ -32,6 +32,7 @@ ThzeditForm::ThzeditForm(ShellHost& host, QWidget* parent) : QDialog(parent), ho
     layout->addWidget(zt_);
     showfont_ = new FacePreview(QStringLiteral("汉字字体演示  "), 32, this);
     layout->addWidget(showfont_);
+    layout->addWidget(MakeUsedFaceLine(showfont_, this));
     connect(zt_, &QComboBox::currentTextChanged, showfont_, &FacePreview::SetFace);
 
     static const char* const kCaptions[3] = {

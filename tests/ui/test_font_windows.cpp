@@ -107,6 +107,7 @@ private slots:
         QVERIFY(Find<QPlainTextEdit>(hz, "memohz")->isEnabled());
         // 宋体 is not installed: the preview shows the Chinese face the build will use.
         QVERIFY(!hz->Preview()->ResolvedFace().isEmpty());
+        QCOMPARE(Find<QLabel>(hz, "usedface")->text(), QStringLiteral("实际字体: ") + hz->Preview()->ResolvedFace());
         QVERIFY(hz->Preview()->Image().width() > 100);
         hz->grab().save("/tmp/s10res_hzedit.png");
         Click(hz, "rb3");
