@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -104,8 +105,11 @@ Tsdioform::~Tsdioform() = default;
 void Tsdioform::UseCardAccess(sd::CardAccess& access) {
     writer_ = std::make_unique<sd::Tsdio>(access, host_.Context().Workdir() / "sd");
     writer_->SetWriteRom(cb1_->isChecked());
-    // Each sector written shows in step 4; the window repaints without taking input meanwhile.
-    writer_->on_progress = [this](uint64_t) {
+    // The sector being written shows in step 4, repainted a few times a second (a card takes
+    // tens of thousands of sectors) without taking input meanwhile.
+    writer_->on_progress = [this, shown = QElapsedTimer()](uint64_t) mutable {
+        if (shown.isValid() && shown.elapsed() < 40) return;
+        shown.start();
         SetText(t_[3], writer_->Text(4));
         t_[3]->repaint();
     };
