@@ -1,6 +1,7 @@
 #include "sdcard/ui/sdstart_form.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -81,6 +82,12 @@ Tsdstartform::Tsdstartform(ShellHost& host, QWidget* parent)
 void Tsdstartform::showEvent(QShowEvent* event) {
     RefreshLabels();
     QWidget::showEvent(event);
+}
+
+void Tsdstartform::changeEvent(QEvent* event) {
+    // Brought to the front again: the SD picture list may have made sd/pic.sbin meanwhile.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) RefreshLabels();
+    QWidget::changeEvent(event);
 }
 
 void Tsdstartform::RefreshLabels() {
