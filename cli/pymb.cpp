@@ -7,6 +7,7 @@
 #include "core/gbk.h"
 #include "shell/context.h"
 #include "ime/pymb.h"
+#include "ime/resources.h"
 
 namespace quelmo::cli {
 namespace {
@@ -14,6 +15,7 @@ namespace {
 struct PymbOptions {
     std::string ini;
     std::string mb;
+    std::string resources;
 };
 
 // The given file, else the workspace's file of that name, else the built-in text (all GBK).
@@ -25,6 +27,12 @@ Result<std::string> Text(const std::string& given, const std::filesystem::path& 
 }
 
 void Run(Cli& cli, const PymbOptions& o) {
+    if (!o.resources.empty()) {
+        if (auto s = ime::WriteReadyResources(o.resources); !s) return cli.Fail(s.error());
+        std::cout << ime::kReadyKeyConfigFile << ", " << ime::kKeyboardPictures[0] << ", " << ime::kKeyboardPictures[1]
+                  << " written to " << o.resources << "\n";
+        return;
+    }
     Tglobal g(cli.Workdir());
     const auto workspace = g.Workspace();
     auto ini = Text(o.ini, workspace / ime::kKeyConfigFile, ime::DefaultKeyConfig());
@@ -43,6 +51,8 @@ CommandRegistrar reg(60, [](CLI::App& app, Cli& cli) {
     auto* sub = app.add_subcommand("pymb", "build the input method table temp/pymb.bin");
     sub->add_option("--ini", o->ini, "key configuration text (GBK; default temp/srf.ini, else built in)");
     sub->add_option("--mb", o->mb, "code table text (GBK; default temp/srf.mb, else built in)");
+    sub->add_option("--resources", o->resources,
+                    "write the ready-made 320 x 240 key configuration and keyboard pictures into DIR instead");
     sub->callback([&cli, o] { Run(cli, *o); });
 });
 

@@ -55,6 +55,11 @@ public:
         return {};
     }
 
+    Status Gbk16() {
+        mf_.progress = ev_.progress;
+        return Full(16, fontset::kDefaultFace, Tmakefont::kSetGbk);
+    }
+
 private:
     void Log(const std::string& line) {
         if (ev_.log) ev_.log(line);
@@ -137,6 +142,18 @@ Status RunFontBuild(Tmakefont& mf, const THashTable& store, const std::filesyste
                     const FontBuildEvents& events) {
     Run run(mf, store, workspace, events);
     Status s = run.All();
+    mf.progress = nullptr;
+    return s;
+}
+
+}  // namespace quelmo
+
+namespace quelmo {
+
+Status RunGbk16Build(Tmakefont& mf, const std::filesystem::path& workspace, const FontBuildEvents& events) {
+    THashTable none;
+    Run run(mf, none, workspace, events);
+    Status s = run.Gbk16();
     mf.progress = nullptr;
     return s;
 }

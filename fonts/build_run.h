@@ -28,4 +28,7 @@ inline constexpr const char* kFontBuildDone = "汉字点阵生成完成！";
 Status RunFontBuild(Tmakefont& mf, const THashTable& store, const std::filesystem::path& workspace,
                     const FontBuildEvents& events);
 
+// The 16-pixel GBK full font alone (hz16.sbin, always in the face 宋体), from reset buffers.
+Status RunGbk16Build(Tmakefont& mf, const std::filesystem::path& workspace, const FontBuildEvents& events);
+
 }  // namespace quelmo

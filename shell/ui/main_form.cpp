@@ -1,6 +1,8 @@
 #include "shell/ui/main_form.h"
 
 #include "link/ui/commcon_form.h"
+#include "pictures/ui/pic_form.h"
+#include "sdcard/ui/sdio_form.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -97,6 +99,12 @@ Tmainform::Tmainform(Tglobal& g, const WindowTable& windows, QWidget* parent)
     RefreshMenus();
 
     CreateWindows(windows);
+    if (auto* sdio = qobject_cast<Tsdioform*>(Window("sdio"))) {
+        drives_ = std::make_unique<sd::DriveMonitor>(MainDispatcher(), [sdio](sd::DriveEvent e) {
+            e == sd::DriveEvent::kArrival ? sdio->CardArrived() : sdio->CardRemoved();
+        });
+        Report(drives_->Start());
+    }
     ShowWindow(std::string(shell::kStartWindow));
     resize(1280, 800);
 }
@@ -106,6 +114,8 @@ Tmainform::~Tmainform() {
         if (Status s = project_.SaveSettings(); !s)
             std::fprintf(stderr, "quelmo-gui: %s\n", s.error().message.c_str());
     }
+    // No card notification reaches a window that is gone.
+    drives_.reset();
     // The windows go first: they use the port, the project and the context while they close.
     for (auto& [name, sub] : windows_) delete sub;
     windows_.clear();
@@ -318,6 +328,10 @@ bool Tmainform::RunAction(const std::string& name) {
 }
 
 void Tmainform::ProjectOpened() { RefreshStatus(); }
+
+void Tmainform::PictureFolderChanged() {
+    if (auto* pic = qobject_cast<PicForm*>(Window("pic"))) pic->Reflash();
+}
 
 void Tmainform::NewProject() {
     // As the menu entry: only while no project is open.

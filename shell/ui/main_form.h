@@ -5,11 +5,13 @@
 // belongs to the caller and outlives it.
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "link/device_link.h"
 #include "link/tcomm.h"
 #include "project/project.h"
+#include "sdcard/drive_monitor.h"
 #include "shell/navigation.h"
 #include "shell/ui/event_pump.h"
 #include "shell/ui/shell_host.h"
@@ -56,6 +58,7 @@ public:
     void ResetHistory() override;
     bool RunAction(const std::string& name) override;
     void ProjectOpened() override;
+    void PictureFolderChanged() override;
     bool ImageBuilt() override { return image_built_; }
 
     // Brings the window `name` to the front, maximised; a name not in the table shows nothing.
@@ -101,6 +104,8 @@ private:
     std::string current_;
     bool stop_ = false;
     bool image_built_ = true;  // the last build completed
+    // Card arrival and removal, routed to the SD card writer.
+    std::unique_ptr<sd::DriveMonitor> drives_;
 
     QPushButton* button2_;
     QLabel* gcname_;

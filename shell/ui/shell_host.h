@@ -56,6 +56,8 @@ public:
     // A project was opened outside the file menu (a sample from the start page): the frame
     // brings up to date what depends on it, such as the batch interface editor's page list.
     virtual void ProjectOpened() {}
+    // Files were added to the workspace's picture folder: the picture list reflashes.
+    virtual void PictureFolderChanged() {}
 };
 
 }  // namespace quelmo::ui

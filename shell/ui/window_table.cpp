@@ -2,12 +2,17 @@
 
 #include "shell/context.h"
 #include "editors/ui/editcmd_form.h"
+#include "fonts/ui/fontedit_form.h"
+#include "ime/ui/pymb_form.h"
 #include "link/ui/commcon_form.h"
 #include "link/ui/sync_form.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
 #include "project/ui/prjini_form.h"
 #include "shell/ui/shell_host.h"
+#include "sdcard/ui/sdio_form.h"
+#include "sdcard/ui/sdstart_form.h"
+#include "shell/downloader.h"
 #include "shell/ui/start_form.h"
 
 namespace quelmo::ui {
@@ -40,6 +45,15 @@ void WireGif(QWidget* self, ShellHost& host, const WindowLookup& find) {
     });
 }
 
+// The input method resources come from the server through the one downloader.
+QWidget* MakePymb(ShellHost& host, QWidget* parent) {
+    auto* form = new Tpymbform(host, parent);
+    form->SetDownloader([](const std::string& url, const std::filesystem::path& target) {
+        return static_cast<bool>(shell::Download(url, target));
+    });
+    return form;
+}
+
 QWidget* MakeEditCmd(ShellHost& host, QWidget* parent) { return new EditCmdForm(host.Context(), parent); }
 
 }  // namespace
@@ -48,18 +62,18 @@ QWidget* MakeEditCmd(ShellHost& host, QWidget* parent) { return new EditCmdForm(
 // listed; its menu entries stay out of the menus until it is.
 const WindowTable& ProgramWindows() {
     static const WindowTable table = {
-        // {"pymb", ...},
+        {"pymb", MakePymb},
         {"gif", MakeGif, WireGif},
         Entry<Tcommconform>("commcon"),
         Entry<Tprjiniform>("prjini"),
         {"pic", MakePic},
-        // {"fontedit", ...},
+        Entry<Tfonteditform>("fontedit"),
         // {"pjm", ...},
         Entry<Tsyncform>("sync"),
         {"editcmd", MakeEditCmd},
-        // {"sdstart", ...},
+        Entry<Tsdstartform>("sdstart"),
         {"sdpic", MakeSdPic},
-        // {"sdio", ...},
+        Entry<Tsdioform>("sdio"),
         // {"ccode", MakeCcode, {}, true},  (modal: 'c code generate' shows it)
         // {"ie", ...},
         Entry<Tstartform>("start"),
