@@ -1,7 +1,5 @@
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
-#include <QPlainTextEdit>
 
 #include "core/tglobal.h"
 #include "editors/ui/editcmd_form.h"
@@ -20,11 +18,7 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     quelmo::ui::MainWindow window(quelmo::ResolveWorkdir(parser.value(workdir).toStdString()));
-    if (!parser.positionalArguments().isEmpty()) {
-        QFile file(parser.positionalArguments().first());
-        if (file.open(QIODevice::ReadOnly))
-            window.Design()->Editor()->setPlainText(QString::fromUtf8(file.readAll()));
-    }
+    if (!parser.positionalArguments().isEmpty()) window.Design()->LoadFile(parser.positionalArguments().first());
     window.show();
     return app.exec();
 }

@@ -6,11 +6,16 @@
 
 namespace quelmo {
 class Tglobal;
+class TComm;
+class DeviceLink;
+class Tproject;
 }
 
 namespace quelmo::ui {
 
-class EditCmdForm;
+class Teditcmdform;
+class Tpjmform;
+class Tccodeform;
 class GifForm;
 class PicForm;
 
@@ -21,7 +26,11 @@ public:
     ~MainWindow() override;
 
     Tglobal& Global() { return *g_; }
-    EditCmdForm* Design() const { return editcmd_; }
+    Teditcmdform* Design() const { return editcmd_; }
+    Tpjmform* Pages() const { return pjm_; }
+    // The working windows "editcmd" and "pjm" as tabs; the C code window made when first asked for.
+    void Navigate(const QString& name);
+    Tccodeform* CCode();
 
     // The picture windows, each a window of its own, made the first time it is asked for.
     PicForm* PictureList();
@@ -36,8 +45,16 @@ public slots:
     void RebuildImage();
 
 private:
+    class Host;
     std::unique_ptr<Tglobal> g_;
-    EditCmdForm* editcmd_ = nullptr;
+    std::unique_ptr<TComm> comm_;
+    std::unique_ptr<DeviceLink> link_;
+    std::unique_ptr<Host> host_;
+    std::unique_ptr<Tproject> project_;
+    class QTabWidget* tabs_ = nullptr;
+    Teditcmdform* editcmd_ = nullptr;
+    Tpjmform* pjm_ = nullptr;
+    Tccodeform* ccode_ = nullptr;
     PicForm* pic_ = nullptr;
     PicForm* sdpic_ = nullptr;
     GifForm* gif_ = nullptr;
