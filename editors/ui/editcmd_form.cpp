@@ -209,6 +209,8 @@ Teditcmdform::Teditcmdform(ShellHost& host, QWidget* parent)
     ve_->setAccessibleName("ve");
     ve_->setHorizontalHeaderLabels({"name", "value", ""});
     ve_->verticalHeader()->hide();
+    ve_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::AnyKeyPressed);
     ve_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ve_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     ve_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Fixed);
@@ -292,6 +294,19 @@ Teditcmdform::Teditcmdform(ShellHost& host, QWidget* parent)
 }
 
 Teditcmdform::~Teditcmdform() {
+    // The controls go while the state they report to still lives: an open grid editor commits
+    // its value as it is destroyed.
+    undo_->clear();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        child->removeEventFilter(this);
+        child->disconnect(this);
+    }
+    for (QObject* watched : {static_cast<QObject*>(lcd_), static_cast<QObject*>(panel12_), static_cast<QObject*>(cmdedit_),
+                             static_cast<QObject*>(ve_), static_cast<QObject*>(ve_->viewport())})
+        watched->removeEventFilter(this);
+    ve_->disconnect(this);
+    cmdedit_->disconnect(this);
+    cmdlist_->disconnect(this);
     // The interpreter outlives this window: it must not keep drawing into LCD's freed pixels.
     cmd_.Screen().SetSurface(Framebuffer{});
 }
@@ -386,7 +401,9 @@ void Teditcmdform::ImportCommand() {
 void Teditcmdform::RunLines(bool frames) {
     const int mode = frames ? TAXclass::kRunAndFrame : TAXclass::kRunOnly;
     const size_t framed = std::min(lines_.size(), frames_.size());
+    offsets_.resize(lines_.size());
     for (size_t i = 0; i < framed; ++i) {
+        offsets_[i] = {cmd_.OffsetX(), cmd_.OffsetY()};
         TAXclass& f = frames_[i];
         f.SetStatement(lines_[i]);
         f.selected = static_cast<int>(i) == current_ ? 1 : 0;
@@ -394,6 +411,7 @@ void Teditcmdform::RunLines(bool frames) {
     }
     // Lines past the frame pool still draw; they have no frame to grab.
     for (size_t i = framed; i < lines_.size(); ++i) {
+        offsets_[i] = {cmd_.OffsetX(), cmd_.OffsetY()};
         TAXclass spare(cmd_, lcd_->View());
         spare.SetStatement(lines_[i]);
         spare.Render(TAXclass::kRunOnly);
@@ -459,6 +477,7 @@ void Teditcmdform::FillGrid() {
         ShowGrid();
         return;
     }
+    UseLineOffset(grid_line_);
     const std::string help = ShowStatementHelp(cmd_, lines_[static_cast<size_t>(grid_line_)], grid_);
     cmdms_->setPlainText(FromGbk(help));
     ShowGrid();
@@ -493,7 +512,16 @@ void Teditcmdform::ApplyGrid(int kind) {
     if (grid_line_ < 0 || grid_line_ >= static_cast<int>(lines_.size())) return;
     const DesignState before = Snapshot();
     std::string& line = lines_[static_cast<size_t>(grid_line_)];
-    line = ApplyParameterGrid(cmd_, line, grid_);
+    // The grid shows coordinates with the line's display offset; the statement holds them
+    // without it, as the rebuild after a drag writes them.
+    UseLineOffset(grid_line_);
+    ParameterGrid grid = grid_;
+    for (GridRow& row : grid.rows) {
+        const int offset = row.kind == "X" ? cmd_.OffsetX() : row.kind == "Y" ? cmd_.OffsetY() : 0;
+        if (offset > 0 && !row.value.empty() && row.value.find_first_not_of("-0123456789") == std::string::npos)
+            row.value = std::to_string(Tglobal::ToInt(row.value) - offset);
+    }
+    line = ApplyParameterGrid(cmd_, line, grid);
     UpdateListItem(grid_line_);
     cmdedit_->setText(FromGbk(line));
     RunCommand();
@@ -522,6 +550,9 @@ void Teditcmdform::ChooserClicked(int row) {
         if (chosen.isValid()) value = Tgd::DesktopToModule(chosen.rgb() | 0xFF000000u);
         rebuild = edit_mode_ == 2;
     }
+    // Back in the grid, as the user left it; this does not make the grid the active editor.
+    activateWindow();
+    ve_->setFocus(Qt::OtherFocusReason);
     if (!value) return;
     grid_.rows[static_cast<size_t>(row)].value = std::to_string(*value);
     filling_grid_ = true;
@@ -542,6 +573,11 @@ void Teditcmdform::CmdEditEdited(const QString& text) {
     RunCommand();
     FillGrid();
     Push(kType, before, tr("type"));
+}
+
+void Teditcmdform::UseLineOffset(int line) {
+    if (line >= 0 && line < static_cast<int>(offsets_.size()))
+        cmd_.SetOffset(offsets_[static_cast<size_t>(line)].first, offsets_[static_cast<size_t>(line)].second);
 }
 
 // ---- line tools
@@ -827,6 +863,7 @@ void Teditcmdform::FinishDrag() {
     drag_.zone = TAXclass::kNoZone;
     // A drag that ends where it began changes nothing.
     if (BoxOf(f) != drag_start_box_) {
+        UseLineOffset(current_);
         f.Regenerate(grid_);
         lines_[static_cast<size_t>(current_)] = f.statement;
         UpdateListItem(current_);
@@ -864,6 +901,7 @@ bool Teditcmdform::MoveByKey(int dx, int dy) {
     f.x2 = f.x1 + f.w;
     f.y2 = f.y1 + f.h;
     if (BoxOf(f) == start) return true;
+    UseLineOffset(current_);
     f.Regenerate(grid_);
     lines_[static_cast<size_t>(current_)] = f.statement;
     UpdateListItem(current_);
@@ -911,7 +949,7 @@ bool Teditcmdform::eventFilter(QObject* watched, QEvent* event) {
         }
         default: break;
         }
-    } else if (watched == panel12_ && event->type() == QEvent::Resize) {
+    } else if (watched == panel12_ && event->type() == QEvent::Resize && lcd_) {
         CentreScreen();
     } else if (watched == cmdedit_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
         // The window's undo, not the line box's own, so typing is undone with everything else.
@@ -921,9 +959,16 @@ bool Teditcmdform::eventFilter(QObject* watched, QEvent* event) {
             e->accept();
             return true;
         }
-    } else if ((watched == ve_ || watched == ve_->viewport()) &&
-               (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress)) {
-        edit_mode_ = 2;  // the grid entered anew
+    } else if (ve_ && (watched == ve_ || watched == ve_->viewport())) {
+        // The grid entered anew by the user (a click, or the Tab key), not focus passed on
+        // when other widgets go or the window is activated.
+        bool entered = event->type() == QEvent::MouseButtonPress;
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+            entered = why == Qt::MouseFocusReason || why == Qt::TabFocusReason || why == Qt::BacktabFocusReason ||
+                      why == Qt::ShortcutFocusReason;
+        }
+        if (entered) edit_mode_ = 2;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -137,27 +137,31 @@ private:
     ShellHost& host_;
     Tcmd& cmd_;
 
-    QScrollArea* cbg_;
-    QScrollArea* panel_scroll_;
-    QWidget* panel12_;
-    ScreenView* lcd_;
-    QListWidget* cmdlist_;
-    QStackedWidget* ym_;
-    QGroupBox* ym1_;
-    QGroupBox* ym2_;
-    QLineEdit* cmdedit_;
-    QPlainTextEdit* cmdms_;
-    QPlainTextEdit* yjz_;
-    QTableWidget* ve_;
-    QPushButton* hpsp_;
-    QComboBox* zoom_;
-    QUndoStack* undo_;
-    Tselcolorform* selcolor_;
-    Tselpicform* selpic_;
-    Tselascform* selasc_;
+    QScrollArea* cbg_ = nullptr;
+    QScrollArea* panel_scroll_ = nullptr;
+    QWidget* panel12_ = nullptr;
+    ScreenView* lcd_ = nullptr;
+    QListWidget* cmdlist_ = nullptr;
+    QStackedWidget* ym_ = nullptr;
+    QGroupBox* ym1_ = nullptr;
+    QGroupBox* ym2_ = nullptr;
+    QLineEdit* cmdedit_ = nullptr;
+    QPlainTextEdit* cmdms_ = nullptr;
+    QPlainTextEdit* yjz_ = nullptr;
+    QTableWidget* ve_ = nullptr;
+    QPushButton* hpsp_ = nullptr;
+    QComboBox* zoom_ = nullptr;
+    QUndoStack* undo_ = nullptr;
+    Tselcolorform* selcolor_ = nullptr;
+    Tselpicform* selpic_ = nullptr;
+    Tselascform* selasc_ = nullptr;
 
     std::vector<std::string> lines_;  // GBK, one code line each
     std::vector<TAXclass> frames_;
+    // The display offset in force when each line runs, as the last run found it. The grid
+    // shows a line's coordinates on the screen and takes them back through the same offset.
+    std::vector<std::pair<int, int>> offsets_;
+    void UseLineOffset(int line);
     ParameterGrid grid_;
     int current_ = -1;
     int grid_line_ = -1;

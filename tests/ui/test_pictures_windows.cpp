@@ -15,6 +15,7 @@
 #include <fstream>
 
 #include "display/tgd.h"
+#include "editors/ui/editcmd_form.h"
 #include "editors/ui/screen_view.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
@@ -383,10 +384,9 @@ private slots:
         Workdir w;
         test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(8, 8, 255, 0, 0));
         ui::MainWindow main(w.Root());
-        auto* edit = main.findChild<QPlainTextEdit*>("cmdedit");
         auto* lcd = main.findChild<ui::ScreenView*>("LCD");
-        QVERIFY(edit && lcd);
-        edit->setPlainText("PIC(0,0,1);");
+        QVERIFY(lcd);
+        main.Design()->LoadText("PIC(0,0,1);");
         const uint32_t red = Tgd::ModuleToDesktop(0xF800);
         QVERIFY(lcd->View().At(0, 0) != red);
 
