@@ -22,7 +22,7 @@
 #include "editors/ui/screen_view.h"
 #include "shell/ui/main_window.h"
 #include "support/picture_files.h"
-#include "ui/design_host.h"
+#include "design_host.h"
 
 using namespace quelmo;
 namespace fs = std::filesystem;

@@ -382,20 +382,21 @@ private slots:
 
     void makeShowsTheNewPictureOnTheDesignScreen() {
         Workdir w;
-        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(8, 8, 255, 0, 0));
+        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(40, 40, 255, 0, 0));
         ui::MainWindow main(w.Root());
         auto* lcd = main.findChild<ui::ScreenView*>("LCD");
         QVERIFY(lcd);
-        main.Design()->LoadText("PIC(0,0,1);");
+        main.Design()->LoadText("PIC(20,20,1);");
         const uint32_t red = Tgd::ModuleToDesktop(0xF800);
-        QVERIFY(lcd->View().At(0, 0) != red);
+        QVERIFY(lcd->View().At(40, 40) != red);
 
         main.findChild<QAction*>("p3")->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(main.PictureList()));
         QVERIFY(Trigger(*main.PictureList(), "make"));
-        QCOMPARE(lcd->View().At(0, 0), red);
-        QCOMPARE(lcd->View().At(7, 7), red);
-        QVERIFY(lcd->View().At(8, 0) != red);
+        // Inside the line's frame (its label sits in the top-left corner).
+        QCOMPARE(lcd->View().At(40, 40), red);
+        QCOMPARE(lcd->View().At(59, 59), red);
+        QVERIFY(lcd->View().At(61, 40) != red);
     }
 
     void checkImageShowsTheSavedStripInThePictureList() {
