@@ -2,12 +2,14 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/gbk.h"
 #include "display/tgd.h"
@@ -110,20 +112,25 @@ Tselpicform::Tselpicform(std::filesystem::path workdir, QWidget* parent)
 }
 
 void Tselpicform::Reflash(bool force) {
+    // The folder as it stands (names, sizes, times): while it is unchanged the buttons stay.
+    const std::filesystem::path folder = workdir_ / "temp" / "pic";
+    std::vector<std::string> entries;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code e2;
+        entries.push_back(it->path().filename().string() + "|" + std::to_string(it->file_size(e2)) + "|" +
+                          std::to_string(it->last_write_time(e2).time_since_epoch().count()));
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string listing;
+    for (const auto& e : entries) listing += e + "\n";
+    if (!force && listing == listing_) return;
+    listing_ = listing;
+
     PictureList list = PictureList::ForFlash(workdir_);
     (void)list.Reflash();  // a picture that cannot be decoded ends the list there
-    std::string listing;
     std::vector<std::filesystem::path> files;
-    for (const auto& item : list.Items()) {
-        const auto file = list.Folder() / item.name;
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(file, ec);
-        const auto time = std::filesystem::last_write_time(file, ec).time_since_epoch().count();
-        listing += item.name + "|" + std::to_string(size) + "|" + std::to_string(time) + "\n";
-        files.push_back(file);
-    }
-    if (!force && listing == listing_ && static_cast<size_t>(grid_->count()) == files.size()) return;
-    listing_ = listing;
+    for (const auto& item : list.Items()) files.push_back(list.Folder() / item.name);
 
     while (QLayoutItem* item = grid_->takeAt(0)) {
         delete item->widget();
@@ -135,8 +142,17 @@ void Tselpicform::Reflash(bool force) {
         QPixmap pm(kThumb, kThumb);
         pm.fill(Qt::white);
         QPainter painter(&pm);
-        if (auto picture = pictures::LoadPictureFile(files[p])) {
-            const QImage image = ToQImage(*picture).scaled(kThumb, kThumb, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        // Decoded straight to thumbnail size: the JPEG reader scales while it decodes.
+        QImageReader reader(QString::fromStdString(files[p].string()));
+        const QSize full = reader.size();
+        if (full.isValid() && (full.width() > kThumb || full.height() > kThumb))
+            reader.setScaledSize(full.scaled(kThumb, kThumb, Qt::KeepAspectRatio));
+        QImage image = reader.read();
+        if (image.isNull())
+            if (auto picture = pictures::LoadPictureFile(files[p])) image = ToQImage(*picture);
+        if (!image.isNull()) {
+            if (image.width() > kThumb || image.height() > kThumb)
+                image = image.scaled(kThumb, kThumb, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             painter.drawImage((kThumb - image.width()) / 2, (kThumb - image.height()) / 2, image);
         }
         const QString caption = FromGbk(choices[p].caption);
