@@ -493,6 +493,19 @@ private slots:
         QCOMPARE(e.form.Lines().size(), size_t(3));
     }
 
+    void linesPastTheFramePoolDrawWithoutAFrame() {
+        Editor e;
+        std::string text;
+        for (int i = 0; i < ui::Teditcmdform::kFramePool; ++i) text += "PS(" + std::to_string(i % 300) + ",0,1);";
+        text += "BOXF(300,200,310,210,2);";
+        e.form.LoadText(text);
+        QCOMPARE(e.form.Lines().size(), size_t(ui::Teditcmdform::kFramePool + 1));
+        QCOMPARE(e.Lcd()->View().At(305, 205), Tgd::ModuleToDesktop(0x07E0));
+        QCOMPARE(e.Lcd()->View().At(310, 205), Rgb(0, 0, 0));  // no frame line on its right edge
+        e.Drag(QPoint(305, 205), QPoint(250, 150));
+        QCOMPARE(e.form.UndoStack()->count(), 0);
+    }
+
     void screenTakesTheModuleSizeAndSwitches() {
         Editor e;
         e.host.g.Rom().Device().ScreenWidth = 854;
