@@ -546,7 +546,9 @@ void Teditcmdform::ChooserClicked(int row) {
     } else if (kind == "asc") {
         value = selasc_->Choose(host_.PageCaptions());
     } else if (kind == "color") {
-        const QColor chosen = ChooseColour(this, Qt::white);
+        // The dialog starts on the row's colour as the module shows it.
+        const int current = Tglobal::ToInt(grid_.rows[static_cast<size_t>(row)].value);
+        const QColor chosen = ChooseColour(this, QColor::fromRgb(Tgd::ModuleToDesktop(static_cast<uint16_t>(current & 0xFFFF))));
         if (chosen.isValid()) value = Tgd::DesktopToModule(chosen.rgb() | 0xFF000000u);
         rebuild = edit_mode_ == 2;
     }
