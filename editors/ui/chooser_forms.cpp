@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -129,37 +128,35 @@ void Tselpicform::Reflash(bool force) {
 
     PictureList list = PictureList::ForFlash(workdir_);
     (void)list.Reflash();  // a picture that cannot be decoded ends the list there
-    std::vector<std::filesystem::path> files;
-    for (const auto& item : list.Items()) files.push_back(list.Folder() / item.name);
+    // The list has made every picture's 160 x 160 thumbnail while loading it.
+    std::vector<QImage> images;
+    for (const auto& item : list.Items())
+        images.push_back(item.slot >= 0 ? ToQImage(list.Builder().Slot(item.slot).thumbnail) : QImage());
 
+    bgp_->setUpdatesEnabled(false);
     while (QLayoutItem* item = grid_->takeAt(0)) {
         delete item->widget();
         delete item;
     }
     thumbs_.clear();
-    const auto choices = PictureChoices(static_cast<int>(files.size()));
-    for (size_t p = 0; p < files.size(); ++p) {
+    const auto choices = PictureChoices(static_cast<int>(images.size()));
+    QFont caption_font = font();
+    const QFontMetrics metrics(caption_font);
+    for (size_t p = 0; p < images.size(); ++p) {
         QPixmap pm(kThumb, kThumb);
         pm.fill(Qt::white);
         QPainter painter(&pm);
-        // Decoded straight to thumbnail size: the JPEG reader scales while it decodes.
-        QImageReader reader(QString::fromStdString(files[p].string()));
-        const QSize full = reader.size();
-        if (full.isValid() && (full.width() > kThumb || full.height() > kThumb))
-            reader.setScaledSize(full.scaled(kThumb, kThumb, Qt::KeepAspectRatio));
-        QImage image = reader.read();
-        if (image.isNull())
-            if (auto picture = pictures::LoadPictureFile(files[p])) image = ToQImage(*picture);
+        QImage image = images[p];
         if (!image.isNull()) {
             if (image.width() > kThumb || image.height() > kThumb)
                 image = image.scaled(kThumb, kThumb, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             painter.drawImage((kThumb - image.width()) / 2, (kThumb - image.height()) / 2, image);
         }
         const QString caption = FromGbk(choices[p].caption);
-        painter.fillRect(QRect(0, 0, painter.fontMetrics().horizontalAdvance(caption) + 4, painter.fontMetrics().height()),
-                         Qt::white);
+        painter.setFont(caption_font);
+        painter.fillRect(QRect(0, 0, metrics.horizontalAdvance(caption) + 4, metrics.height()), Qt::white);
         painter.setPen(Qt::black);
-        painter.drawText(2, painter.fontMetrics().ascent(), caption);
+        painter.drawText(2, metrics.ascent(), caption);
         painter.end();
         thumbs_.push_back(pm);
 
@@ -176,6 +173,7 @@ void Tselpicform::Reflash(bool force) {
         connect(b, &QToolButton::clicked, this, [this, value] { Pick(value); });
         grid_->addWidget(b, static_cast<int>(p) / 5, static_cast<int>(p) % 5);
     }
+    bgp_->setUpdatesEnabled(true);
 }
 
 std::optional<int> Tselpicform::Choose() {

@@ -348,6 +348,12 @@ private slots:
         QVERIFY(e.Choose("pn", e.form.PictureChooser(), "pic2"));
         QCOMPARE(Lines(e.form).at(1), QString("PIC(0,0,2)"));
         QCOMPARE(e.form.PictureChooser()->Count(), 3);
+        // Each button shows its picture in the middle and "n(n.jpg)" in its corner.
+        auto* third = e.form.PictureChooser()->findChild<QToolButton*>("pic2");
+        QCOMPARE(third->toolTip(), QString("3.jpg"));
+        const QImage shown = third->grab().toImage();
+        const QColor middle = shown.pixelColor(shown.width() / 2, shown.height() / 2);
+        QVERIFY2(middle.blue() > 200 && middle.red() < 50 && middle.green() < 50, qPrintable(middle.name()));
 
         e.ClickLine(2);
         QVERIFY(e.Choose("asc", e.form.KeyChooser(), "psel0"));
