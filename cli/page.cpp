@@ -3,9 +3,15 @@
 #include <memory>
 #include <optional>
 
+#include <regex>
+
 #include "cli/cli.h"
+#include "cli/project_build.h"
 #include "cli/session.h"
 #include "core/gbk.h"
+#include "display/tcmd.h"
+#include "display/png.h"
+#include "display/tgd.h"
 #include "editors/pages.h"
 
 namespace quelmo::cli {
@@ -15,6 +21,8 @@ struct PageOptions {
     int number = 0;
     std::optional<std::string> name, text, text_file;
     std::string file;
+    std::string out_dir = ".";
+    std::string size = "320x240";
 };
 
 // The edit area separates lines with CR LF whatever the terminal or file used.
@@ -97,6 +105,37 @@ void Import(Cli& cli, const PageOptions& o) {
     s.Finish(cli);
 }
 
+// Every stored page drawn on its own fresh screen over the project's image, as the assist
+// design editor's "simulate display" shows it: page1.png .. page128.png.
+void Render(Cli& cli, const PageOptions& o) {
+    std::smatch m;
+    static const std::regex kSize(R"(([0-9]{1,5})x([0-9]{1,5}))");
+    if (!std::regex_match(o.size, m, kSize) || std::stoi(m[1]) < 1 || std::stoi(m[2]) < 1 || std::stoi(m[1]) > 8192 ||
+        std::stoi(m[2]) > 8192)
+        return cli.Fail("--size must be WIDTHxHEIGHT, each 1..8192 (for example 320x240)", 2);
+    const int width = std::stoi(m[1]), height = std::stoi(m[2]);
+    Session s(cli.Workdir());
+    if (!s.Start(cli)) return;
+    if (auto built = BuildWorkspace(s.g, std::cerr); !built) return cli.Fail(built.error());
+    std::error_code ec;
+    std::filesystem::create_directories(o.out_dir, ec);
+    if (ec) return cli.Fail("cannot make the folder " + o.out_dir + ": " + ec.message(), 1);
+    PageEditor editor(s.g.Settings());
+    Tcmd& cmd = s.g.Cmd();
+    for (int n = 0; n < pages::kPageCount; ++n) {
+        PixelBuffer screen(width, height);
+        cmd.Screen().SetSurface(screen.View());
+        cmd.Screen().ResetColourTable();
+        cmd.SetOffset(0, 0);
+        cmd.RunStatement("CLS(0)");
+        cmd.RunText(editor.Item(n).text);
+        const auto file = std::filesystem::path(o.out_dir) / ("page" + std::to_string(n + 1) + ".png");
+        if (auto w = WritePng(screen.View(), file); !w) return cli.Fail(w.error());
+    }
+    cmd.Screen().SetSurface(Framebuffer{});
+    std::cout << "wrote page1.png .. page" << pages::kPageCount << ".png to " << o.out_dir << "\n";
+}
+
 CLI::Option* PageNumber(CLI::App* sub, PageOptions& o) {
     return sub->add_option("number", o.number, "page number, 1..128")->required()->check(CLI::Range(1, pages::kPageCount));
 }
@@ -119,6 +158,11 @@ CommandRegistrar reg(32, [](CLI::App& app, Cli& cli) {
 
     sub = group->add_subcommand("list", "print the 128 page captions");
     sub->callback([&cli] { List(cli); });
+
+    sub = group->add_subcommand("render", "draw all 128 pages as page1.png .. page128.png");
+    sub->add_option("--out-dir", o->out_dir, "folder for the pictures (default: the current one)");
+    sub->add_option("--size", o->size, "screen size WIDTHxHEIGHT (default 320x240)");
+    sub->callback([&cli, o] { Render(cli, *o); });
 
     sub = group->add_subcommand("import", "import old-format pages Page1.str .. Page127.str");
     sub->add_option("file", o->file, "the old Page1.str; its siblings are read too")->required();

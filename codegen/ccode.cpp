@@ -11,6 +11,20 @@ constexpr char kHex[] = "0123456789ABCDEF";
 constexpr std::string_view kEndCall = "\");";
 constexpr std::string_view kCrLf = "\\r\\n";
 
+// The line as a comment after its call. Control bytes go (a lone CR would end the comment and
+// turn the rest into code), and a comment that would end in a backslash, or in the trigraph
+// for one, gets a closing "//": otherwise C joins the next line to the comment and the next
+// send call vanishes.
+std::string Comment(std::string_view line) {
+    std::string out = " //";
+    for (char c : line)
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out.push_back(c);
+    size_t end = out.find_last_not_of(" \t");
+    const std::string_view kept = std::string_view(out).substr(0, end + 1);
+    if (kept.ends_with('\\') || kept.ends_with("?\?/")) out.append(" //");
+    return out;
+}
+
 }  // namespace
 
 std::string_view CCodePrefix(const CCodeOptions& options) {
@@ -41,6 +55,11 @@ std::string EscapeCCode(std::string_view text, bool hex) {
             out.append("\\\"");
             continue;
         }
+        // "??" followed by some characters is a trigraph in C: "?\?" keeps both question marks.
+        if (b == '?' && !out.empty() && out.back() == '?') {
+            out.append("\\?");
+            continue;
+        }
         if (hex && u >= 0x80) {
             out.append("\\x");
             out.push_back(kHex[u >> 4]);
@@ -62,7 +81,7 @@ std::vector<std::string> GenerateCCode(std::string_view text, const CCodeOptions
     }
     for (const auto& line : SplitLines(text)) {
         std::string call = std::string(prefix) + EscapeCCode(line, options.hex) + std::string(kEndCall);
-        if (options.hex) call.append(" //").append(line);
+        if (options.hex) call.append(Comment(line));
         out.push_back(std::move(call));
     }
     out.push_back(std::string(prefix) + std::string(kCrLf) + std::string(kEndCall));

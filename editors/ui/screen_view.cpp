@@ -22,6 +22,18 @@ void ScreenView::SetScale(int scale) {
     update();
 }
 
+QPoint ScreenView::ToScreen(QPoint p) const {
+    // Floor division, so points left of or above the picture map to negative pixels.
+    auto floor_div = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    return QPoint(floor_div(p.x(), scale_), floor_div(p.y(), scale_));
+}
+
+QImage ScreenView::Image() const {
+    const Framebuffer fb = pixels_->View();
+    return QImage(reinterpret_cast<const uchar*>(fb.pixels), fb.width, fb.height, fb.stride * 4, QImage::Format_RGB32)
+        .copy();
+}
+
 QSize ScreenView::sizeHint() const { return QSize(pixels_->width() * scale_, pixels_->height() * scale_); }
 
 void ScreenView::paintEvent(QPaintEvent*) {

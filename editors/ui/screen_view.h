@@ -18,6 +18,10 @@ public:
     Framebuffer View() { return pixels_ ? pixels_->View() : Framebuffer{}; }
     int Scale() const { return scale_; }
     void SetScale(int scale);
+    // The screen pixel under a point of the widget: each pixel covers scale x scale points.
+    QPoint ToScreen(QPoint widget_point) const;
+    // The shown pixels as an image (a copy).
+    QImage Image() const;
     QSize sizeHint() const override;
 
 protected:

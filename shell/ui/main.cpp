@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 
 #include "shell/context.h"
 #include "editors/ui/editcmd_form.h"
@@ -28,12 +27,9 @@ int main(int argc, char** argv) {
     // A base image the check brought in is read by the next build.
     window.RefreshStatus();
     if (!parser.positionalArguments().isEmpty()) {
-        QFile file(parser.positionalArguments().first());
-        if (auto* design = qobject_cast<quelmo::ui::EditCmdForm*>(window.Window("editcmd"));
-            design && file.open(QIODevice::ReadOnly)) {
-            design->LoadText(QString::fromUtf8(file.readAll()));
+        if (auto* design = qobject_cast<quelmo::ui::Teditcmdform*>(window.Window("editcmd"));
+            design && design->LoadFile(parser.positionalArguments().first()))
             window.Navigate("editcmd");
-        }
     }
     window.show();
     return app.exec();

@@ -1,5 +1,8 @@
 #include "shell/ui/main_form.h"
 
+#include "codegen/ui/ccode_form.h"
+#include "editors/ui/editcmd_form.h"
+#include "editors/ui/pjm_form.h"
 #include "link/ui/commcon_form.h"
 #include "pictures/ui/pic_form.h"
 #include "sdcard/ui/sdio_form.h"
@@ -225,6 +228,8 @@ QWidget* Tmainform::Window(const std::string& name) const {
 void Tmainform::ShowModal(const std::string& name) {
     auto it = modal_.find(name);
     if (it == modal_.end()) return;
+    // From the menu the C code window opens empty.
+    if (auto* ccode = qobject_cast<Tccodeform*>(it->second)) ccode->SetSource(QString());
     if (auto* dialog = qobject_cast<QDialog*>(it->second)) {
         dialog->exec();
         return;
@@ -248,6 +253,9 @@ void Tmainform::ShowWindow(const std::string& name) {
     it->second->showMaximized();
     mdi_->setActiveSubWindow(it->second);
     it->second->widget()->setFocus();
+    // The editors bring themselves up to date whenever they come to the front.
+    if (auto* design = qobject_cast<Teditcmdform*>(it->second->widget())) design->Activate();
+    if (auto* pjm = qobject_cast<Tpjmform*>(it->second->widget())) pjm->Reload();
     setUpdatesEnabled(true);
     update();
 }
@@ -328,6 +336,36 @@ bool Tmainform::RunAction(const std::string& name) {
 }
 
 void Tmainform::ProjectOpened() { RefreshStatus(); }
+
+// The two design editors meet through the frame.
+std::string Tmainform::EditAreaText() {
+    auto* pjm = qobject_cast<Tpjmform*>(Window("pjm"));
+    return pjm ? pjm->EditAreaText() : std::string();
+}
+
+void Tmainform::SetEditAreaText(const std::string& text) {
+    if (auto* pjm = qobject_cast<Tpjmform*>(Window("pjm"))) pjm->SetEditAreaText(text);
+}
+
+std::vector<std::string> Tmainform::PageCaptions() {
+    auto* pjm = qobject_cast<Tpjmform*>(Window("pjm"));
+    return pjm ? pjm->PageCaptions() : std::vector<std::string>();
+}
+
+void Tmainform::ImportIntoDesign() {
+    auto* design = qobject_cast<Teditcmdform*>(Window("editcmd"));
+    if (!design) return;
+    Navigate("editcmd");
+    design->ImportCommand();
+}
+
+void Tmainform::ShowCCode(const std::string& text) {
+    auto it = modal_.find("ccode");
+    auto* form = it == modal_.end() ? nullptr : qobject_cast<Tccodeform*>(it->second);
+    if (!form) return;
+    form->SetSource(QString::fromStdString(GbkToUtf8(text)).replace("\r\n", "\n"));
+    form->exec();
+}
 
 void Tmainform::PictureFolderChanged() {
     if (auto* pic = qobject_cast<PicForm*>(Window("pic"))) pic->Reflash();

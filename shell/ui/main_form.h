@@ -59,6 +59,11 @@ public:
     bool RunAction(const std::string& name) override;
     void ProjectOpened() override;
     void PictureFolderChanged() override;
+    std::string EditAreaText() override;
+    void SetEditAreaText(const std::string& text) override;
+    std::vector<std::string> PageCaptions() override;
+    void ImportIntoDesign() override;
+    void ShowCCode(const std::string& text) override;
     bool ImageBuilt() override { return image_built_; }
 
     // Brings the window `name` to the front, maximised; a name not in the table shows nothing.

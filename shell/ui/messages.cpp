@@ -1,6 +1,7 @@
 #include "shell/ui/messages.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 
 namespace quelmo::ui {
@@ -9,7 +10,7 @@ namespace {
 Responder* g_responder = nullptr;
 
 // The responder's reply to `box`: sets *yes for questions, gives the path for file dialogs.
-bool Respond(const Box& box, bool* yes, QString* file) {
+bool Respond(const Box& box, bool* yes, QString* file, QColor* colour = nullptr) {
     if (!g_responder) return false;
     Responder& r = *g_responder;
     r.boxes.push_back(box);
@@ -19,6 +20,9 @@ bool Respond(const Box& box, bool* yes, QString* file) {
     } else if (box.kind == Box::OpenFile || box.kind == Box::SaveFile) {
         *file = r.files.empty() ? QString() : r.files.front();
         if (!r.files.empty()) r.files.pop_front();
+    } else if (box.kind == Box::Colour && colour) {
+        *colour = r.colours.empty() ? QColor() : r.colours.front();
+        if (!r.colours.empty()) r.colours.pop_front();
     }
     if (r.on_box) r.on_box(box);
     return true;
@@ -68,6 +72,15 @@ QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& f
     QString file;
     if (Respond(box, &yes, &file)) return file;
     return QFileDialog::getSaveFileName(parent, caption, path, filter);
+}
+
+QColor ChooseColour(QWidget* parent, const QColor& initial) {
+    Box box{Box::Colour, {}, {}, {}, {}, QMessageBox::NoIcon};
+    bool yes = false;
+    QString unused;
+    QColor colour;
+    if (Respond(box, &yes, &unused, &colour)) return colour;
+    return QColorDialog::getColor(initial, parent);
 }
 
 }  // namespace quelmo::ui

@@ -2,6 +2,7 @@
 // The one seam for the program's modal boxes and file dialogs. In the program each call opens a
 // real modal box; a test installs a Responder, which answers every box in its place and keeps
 // a record of them, so no test ever waits on a box.
+#include <QColor>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -12,7 +13,7 @@
 namespace quelmo::ui {
 
 struct Box {
-    enum Kind { Question, Message, OpenFile, SaveFile };
+    enum Kind { Question, Message, OpenFile, SaveFile, Colour };
     Kind kind = Message;
     QString title;
     QString text;      // the question or message; a file dialog's caption
@@ -34,9 +35,11 @@ QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& f
                        const QString& path = QString());
 QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
                        const QString& path = QString());
+// The desktop colour dialog: the chosen colour, invalid when cancelled.
+QColor ChooseColour(QWidget* parent, const QColor& initial);
 
 // Answers every box while it lives: questions from `answers` (No once they run out), file
-// dialogs from `files` (cancelled once they run out). Records every box in `boxes`.
+// dialogs from `files`, colour dialogs from `colours` (each cancelled once it runs out). Records every box in `boxes`.
 class Responder {
 public:
     Responder();
@@ -46,6 +49,7 @@ public:
 
     std::deque<bool> answers;
     std::deque<QString> files;
+    std::deque<QColor> colours;  // colour dialogs (cancelled once they run out)
     std::vector<Box> boxes;
     // Called for every box after it is recorded (tests that act while a box is "open").
     std::function<void(const Box&)> on_box;

@@ -4,6 +4,7 @@
 // never reaches into another window's widgets. The main window implements it; window tests
 // give a small fake of their own.
 #include <string>
+#include <vector>
 
 namespace quelmo {
 class Tglobal;
@@ -58,6 +59,17 @@ public:
     virtual void ProjectOpened() {}
     // Files were added to the workspace's picture folder: the picture list reflashes.
     virtual void PictureFolderChanged() {}
+    // The two design editors meet here. All text is GBK.
+    // The batch interface editor's edit area (txmemo), which the assist design editor imports
+    // and receives an ended design into.
+    virtual std::string EditAreaText() { return {}; }
+    virtual void SetEditAreaText(const std::string& text) { (void)text; }
+    // The captions of the batch interface editor's 128 page items ("5:menu").
+    virtual std::vector<std::string> PageCaptions() { return {}; }
+    // "import code to assist design": switch to the assist design editor and import the edit area.
+    virtual void ImportIntoDesign() {}
+    // Puts the text into the C code window's source box and shows that window modally.
+    virtual void ShowCCode(const std::string& text) { (void)text; }
 };
 
 }  // namespace quelmo::ui

@@ -1,7 +1,9 @@
 #include "shell/ui/window_table.h"
 
 #include "shell/context.h"
+#include "codegen/ui/ccode_form.h"
 #include "editors/ui/editcmd_form.h"
+#include "editors/ui/pjm_form.h"
 #include "fonts/ui/fontedit_form.h"
 #include "ime/ui/pymb_form.h"
 #include "link/ui/commcon_form.h"
@@ -54,7 +56,7 @@ QWidget* MakePymb(ShellHost& host, QWidget* parent) {
     return form;
 }
 
-QWidget* MakeEditCmd(ShellHost& host, QWidget* parent) { return new EditCmdForm(host.Context(), parent); }
+QWidget* MakeCcode(ShellHost&, QWidget* parent) { return new Tccodeform(parent); }
 
 }  // namespace
 
@@ -68,13 +70,13 @@ const WindowTable& ProgramWindows() {
         Entry<Tprjiniform>("prjini"),
         {"pic", MakePic},
         Entry<Tfonteditform>("fontedit"),
-        // {"pjm", ...},
+        Entry<Tpjmform>("pjm"),
         Entry<Tsyncform>("sync"),
-        {"editcmd", MakeEditCmd},
+        Entry<Teditcmdform>("editcmd"),
         Entry<Tsdstartform>("sdstart"),
         {"sdpic", MakeSdPic},
         Entry<Tsdioform>("sdio"),
-        // {"ccode", MakeCcode, {}, true},  (modal: 'c code generate' shows it)
+        {"ccode", MakeCcode, {}, true},  // modal: 'c code generate' shows it
         // {"ie", ...},
         Entry<Tstartform>("start"),
     };

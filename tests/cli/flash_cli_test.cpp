@@ -107,6 +107,28 @@ TEST_F(FlashCli, RenderRunsAStoredPage) {
     EXPECT_EQ(r.out, "bounds 1 2 3 4\n");
 }
 
+TEST_F(FlashCli, PageRenderDrawsEveryPage) {
+    ws.settings.SetValue("pgcn0", "BOXF(3,4,20,30,1);");
+    ws.settings.SetValue("pgcn127", "SXY(100,0);BOXF(0,0,10,10,2);SXY(0,0);");
+    ws.settings.SetValue("pgcn126", "SCC(1,2016);SXY(5,5);");  // left over, it must not reach page 128
+    SaveSettings();
+    test::FlashWorkspace::PutAt(ws.Root() / "default.bin", 16, 0);
+    const auto out = ws.Root() / "pages";
+    test::CliRun r = Quelmo({"page", "render", "--out-dir", out.string(), "--size", "854x480"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    for (int n = 1; n <= 128; ++n) ASSERT_TRUE(std::filesystem::exists(out / ("page" + std::to_string(n) + ".png"))) << n;
+    const PixelBuffer first = test::ReadPng(out / "page1.png");
+    EXPECT_EQ(first.width(), 854);
+    EXPECT_EQ(first.At(3, 4), Tgd::ModuleToDesktop(0xF800));
+    EXPECT_EQ(first.At(20, 30), Rgb(0, 0, 0));
+    const PixelBuffer last = test::ReadPng(out / "page128.png");
+    EXPECT_EQ(last.At(100, 0), Tgd::ModuleToDesktop(0x07E0));
+    EXPECT_EQ(last.At(5, 5), Rgb(0, 0, 0));
+    EXPECT_EQ(test::ReadPng(out / "page2.png").At(3, 4), Rgb(0, 0, 0));
+
+    EXPECT_EQ(Quelmo({"page", "render", "--size", "0x5"}).exit_code, 2);
+}
+
 TEST_F(FlashCli, BaseReportsTheGlyphCounts) {
     const auto out = ws.Root() / "base.bin";
     test::CliRun r = Quelmo({"base", "--out", out.string()});

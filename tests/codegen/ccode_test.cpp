@@ -107,6 +107,15 @@ TEST_F(CompiledCCode, SendsExactlyTheCommandText) {
         "DS16(0,0,'汉A',1);",
         "DS16(0,0,'汉字abc',1);BOX(0,0,9,9,1);",
         R"(PL(1,"2\3);)",
+        // A line ending in a backslash must not carry its comment onto the next line.
+        R"(DS16(0,0,'a',1);\)",
+        "CLS(1);",
+        "DS16(0,0,'汉',1);\\  ",
+        "BOX(0,0,9,9,1);",
+        // Trigraphs: "??/" is a backslash and "??=" a '#' to a C compiler.
+        "DS16(0,0,'what?\?/',1);?\?/",
+        "CLS(2);",
+        "DS16(0,0,'a?\?=b?\?\?',1);",
     };
     std::string text, want;
     for (const auto& t : texts) {

@@ -250,8 +250,10 @@ private slots:
         f.OpenOffline();
         QVERIFY(f.Choose("p1"));
         QVERIFY(f.Choose("p5"));
-        auto* edit = f.main->findChild<QPlainTextEdit*>("cmdedit");
-        QTest::keyClicks(edit, "CLS(1);");
+        // A palette button adds a line and opens it for editing.
+        auto* box = f.main->findChild<QAbstractButton*>("CBG_BOXF");
+        QVERIFY(box);
+        QTest::mouseClick(box, Qt::LeftButton);
         auto* ret = Return(*f.main);
 
         ui::Responder r;
@@ -266,7 +268,7 @@ private slots:
         QCOMPARE(r.boxes[0].text, QString::fromUtf8(ui::main_text::kDropDesign));
 
         // A design loaded as it stands asks nothing.
-        qobject_cast<ui::EditCmdForm*>(f.main->Window("editcmd"))->LoadText("CLS(2);");
+        qobject_cast<ui::Teditcmdform*>(f.main->Window("editcmd"))->LoadText("CLS(2);");
         QVERIFY(f.Choose("p5"));
         QTest::mouseClick(ret, Qt::LeftButton);
         QCOMPARE(r.boxes.size(), size_t(2));

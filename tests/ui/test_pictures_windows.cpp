@@ -15,6 +15,7 @@
 #include <fstream>
 
 #include "display/tgd.h"
+#include "editors/ui/editcmd_form.h"
 #include "editors/ui/screen_view.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
@@ -392,22 +393,23 @@ private slots:
 
     void makeShowsTheNewPictureOnTheDesignScreen() {
         Workdir w;
-        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(8, 8, 255, 0, 0));
+        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(40, 40, 255, 0, 0));
         test::Frame f(w.Root());
         f.OpenOffline();
-        auto* edit = f.main->findChild<QPlainTextEdit*>("cmdedit");
-        auto* lcd = f.main->findChild<ui::ScreenView*>("LCD");
-        QVERIFY(edit && lcd);
-        edit->setPlainText("PIC(0,0,1);");
+        auto* design = f.main->findChild<ui::Teditcmdform*>("Teditcmdform");
+        QVERIFY(design);
+        ui::ScreenView* lcd = design->Screen();
+        design->LoadText("PIC(20,20,1);");
         const uint32_t red = Tgd::ModuleToDesktop(0xF800);
-        QVERIFY(lcd->View().At(0, 0) != red);
+        QVERIFY(lcd->View().At(40, 40) != red);
 
         QVERIFY(f.Choose("p3"));
         auto* pic = f.main->findChild<ui::PicForm*>("Tpicform");
         QVERIFY(Trigger(*pic, "make"));
-        QCOMPARE(lcd->View().At(0, 0), red);
-        QCOMPARE(lcd->View().At(7, 7), red);
-        QVERIFY(lcd->View().At(8, 0) != red);
+        // Inside the line's frame (its label sits in the top-left corner).
+        QCOMPARE(lcd->View().At(40, 40), red);
+        QCOMPARE(lcd->View().At(59, 59), red);
+        QVERIFY(lcd->View().At(61, 40) != red);
     }
 
     void checkImageShowsTheSavedStripInThePictureList() {
