@@ -24,14 +24,18 @@ bool IsGif(const std::string& name) { return Lower(fs::path(name).extension().st
 
 bool IsNumbered(const std::string& name, int n) { return fs::path(name).stem().string() == std::to_string(n); }
 
-// The folder's regular files, in byte order of their names.
-std::vector<std::string> ListFiles(const fs::path& folder) {
+// The folder's regular files, in byte order of their names. A folder that does not exist holds
+// none; one that cannot be read is an error, never an empty list.
+Result<std::vector<std::string>> ListFiles(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    fs::directory_iterator it(folder, ec);
+    if (ec == std::errc::no_such_file_or_directory) return names;
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code type_ec;
         if (it->is_regular_file(type_ec)) names.push_back(it->path().filename().string());
     }
+    if (ec) return Error{"cannot read the picture folder " + folder.string() + ": " + ec.message(), 2};
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -62,7 +66,10 @@ Status PictureList::Reflash() {
     builder_.Reset();
     items_.clear();
     const bool flash = Layout() == PicLayout::kFlash;
-    const std::vector<std::string> names = ListFiles(folder_);
+    auto listed = ListFiles(folder_);
+    listing_ = listed ? Status() : Status(listed.error());
+    if (!listed) return listed.error();
+    const std::vector<std::string>& names = *listed;
     std::set<std::string> taken;
     auto take = [&](const std::string& name) -> Status {
         taken.insert(name);
@@ -147,6 +154,9 @@ Status PictureList::SortFileName() {
 }
 
 Result<std::vector<std::string>> PictureList::Make(const std::function<void(int)>& progress) {
+    // A list whose folder could not be read is not the folder's: writing it would replace the
+    // data files with too few pictures.
+    if (!listing_) return listing_.error();
     builder_.Reset();
     if (progress) progress(0);
     std::vector<Tjpglist::Addition> additions;
