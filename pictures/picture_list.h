@@ -50,7 +50,8 @@ public:
     std::string ItemText(size_t p) const;
 
     // Renames every file after its position (1.jpg, 2.gif, ...) through "_@" names, then reflashes.
-    // Refused, with nothing renamed, when a file that is not in the list is in the way.
+    // Refused, with nothing renamed, when a file that is not in the list is in the way. When a
+    // rename fails, the files renamed before it get their old names back and the error says so.
     Status SortFileName();
 
     // Makes the data files of the current list; `progress` gets 0..100. The notes name pictures

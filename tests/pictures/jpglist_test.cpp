@@ -288,6 +288,27 @@ TEST(PictureList, UnreadableFolderIsAnErrorAndMakeWritesNothing) {
     EXPECT_TRUE(list.Items().empty());
 }
 
+// A file that cannot be renamed halfway through a sort: the files renamed before it get their
+// names back, so none is left under a "_@" name the list does not show.
+TEST(PictureList, SortThatCannotRenameAFileGivesTheOthersTheirNamesBack) {
+    Workdir w;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) WriteJpeg(w.Flash() / name, Solid(1, 1, 0, 0, 0));
+    const fs::path stuck = w.Flash() / "c.jpg";
+    if (!SetImmutable(stuck, true)) GTEST_SKIP() << "the immutable flag cannot be set here (needs root on ext4 or the like)";
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    const auto before = Snapshot(w.Flash());
+    const Status s = list.SortFileName();
+    SetImmutable(stuck, false);
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.error().message, "cannot rename " + stuck.string() + ": Operation not permitted; the files keep their names");
+    EXPECT_EQ(Snapshot(w.Flash()), before);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+
+    ASSERT_TRUE(list.SortFileName().ok());
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "4.jpg"}));
+}
+
 TEST(PictureList, CapacityOfBothLists) {
     // The flash list numbers from 1 and has 512 records, so its 512th picture is refused; files
     // past the capacity are listed without a slot and produce nothing.
