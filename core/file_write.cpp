@@ -104,6 +104,10 @@ Status WriteFileWhole(const std::filesystem::path& target, const uint8_t* data, 
 Status FileSet::Add(const std::filesystem::path& target, const uint8_t* data, size_t size) {
     auto file = std::make_unique<PieceFile>(target, error_code_);
     file->Write(0, data, size);
+    return Add(std::move(file), size);
+}
+
+Status FileSet::Add(std::unique_ptr<PieceFile> file, size_t size) {
     Status s = file->Finish(size);
     if (!s && failed_) failed_ = s;
     files_.push_back(std::move(file));

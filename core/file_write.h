@@ -59,6 +59,8 @@ public:
     // Writes one file of the set; a failure is returned here and again by Commit. The files not
     // placed are removed by Commit, whatever its outcome.
     Status Add(const std::filesystem::path& target, const uint8_t* data, size_t size);
+    // Takes a file written in pieces, cut to `size` bytes.
+    Status Add(std::unique_ptr<PieceFile> file, size_t size);
     Status Commit();
 
 private:

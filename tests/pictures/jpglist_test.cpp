@@ -484,6 +484,26 @@ TEST(PictureFiles, AFileBrokenSinceTheReflashFailsMakeAndKeepsTheOldFiles) {
     EXPECT_TRUE(ReadFile(sbin) == before);
 }
 
+// The index and its data go together: when the index cannot be put in place (a folder took its
+// name), the data file keeps the pictures of the old index.
+TEST(PictureFiles, MakeThatCannotPlaceTheIndexKeepsTheOldData) {
+    Workdir w;
+    WriteJpeg(w.Flash() / "1.jpg", Solid(2, 2, 255, 0, 0));
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    MakeOk(list);
+    WriteJpeg(w.Flash() / "2.jpg", Solid(3, 3, 0, 0, 255));
+    ASSERT_TRUE(list.Reflash().ok());
+    fs::remove(w.dir.path() / "temp" / "pic.idx");
+    fs::create_directories(w.dir.path() / "temp" / "pic.idx" / "in-the-way");
+    const auto before = Snapshot(w.dir.path() / "temp");
+    auto made = list.Make(nullptr);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().message.rfind("cannot write " + (w.dir.path() / "temp" / "pic.idx").string(), 0), 0u)
+        << made.error().message;
+    EXPECT_EQ(Snapshot(w.dir.path() / "temp"), before);
+}
+
 TEST(Thumbnail, BlocksFollowRoundedRunningPositions) {
     // 400 x 161: fits as 160 x 64 at (0, 48). sx = 2.5, so the column blocks are 0..1 (round(2.5)
     // is 2, ties go to even), 2..4, 5..7, 8..9; red holds the column number.
