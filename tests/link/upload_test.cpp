@@ -203,6 +203,24 @@ TEST_F(UploadTest, AModuleThatFallsSilentMidUploadEndsInFailureAndDisconnect) {
     EXPECT_FALSE(comm.IsOpen());
 }
 
+// The module hangs up in the middle of an upload: the run ends at once with the link's
+// message, instead of waiting out time limits for replies that cannot come.
+TEST_F(UploadTest, AHangUpDuringTheUploadEndsItAtOnce) {
+    for (int s = 2; s < 8; ++s) Sector(s, static_cast<uint8_t>(s), false);
+    Begin();
+    upload->Timings = UploadTimings{20000, 20000, 20000, 20000, 50, 20000};
+    upload->OnProgress = [this](int done, int) {
+        if (done == 3) module->Hangup();
+    };
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Failed);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(upload->FinalMessage(), "串口连接已断开!");
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "串口连接已断开!"), 1);
+    EXPECT_EQ(link->ConnectionState, 0);
+    EXPECT_FALSE(comm.IsOpen());
+}
+
 TEST_F(UploadTest, ALostAcknowledgementIsAFailure) {
     Sector(2, 6, false);
     VirtualModuleOptions o;
