@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include "core/gbk.h"
 #include "core/tcmd.h"
 #include "core/tglobal.h"
@@ -57,6 +60,28 @@ TEST(Gbk, ConvertsBothWays) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(GbkToUtf8("", &ok), "");
     EXPECT_TRUE(ok);
+}
+
+}  // namespace
+}  // namespace quelmo::test
+
+namespace quelmo::test {
+namespace {
+
+// No home and a working folder that was removed under the program: the work folder is the
+// relative "quelmo", and nothing is thrown at the caller.
+TEST(ContextDeathTest, WorkdirWithoutHomeOrWorkingFolderIsRelative) {
+    EXPECT_EXIT(
+        {
+            TempDir gone;
+            const std::filesystem::path cwd = gone.path() / "cwd";
+            std::filesystem::create_directories(cwd);
+            if (::chdir(cwd.c_str()) != 0) std::_Exit(2);
+            std::filesystem::remove(cwd);
+            for (const char* name : {"QUELMO_HOME", "XDG_DATA_HOME", "HOME"}) ::unsetenv(name);
+            std::_Exit(ResolveWorkdir() == std::filesystem::path("quelmo") ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
