@@ -5,6 +5,8 @@
 
 #include "core/tglobal.h"
 #include "display/tgd.h"
+#include "flash/layout.h"
+#include "flash/trom.h"
 #include "editors/ui/editcmd_form.h"
 #include "editors/ui/screen_view.h"
 #include "shell/ui/main_window.h"
@@ -62,11 +64,17 @@ private slots:
         auto* lcd = w.findChild<ui::ScreenView*>("LCD");
         edit->setPlainText("DS16(0,0,'A',1);");
         const uint32_t red = Tgd::ModuleToDesktop(0xF800);
-        int ink = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 8; ++x) ink += lcd->View().At(x, y) == red;
-        QVERIFY(ink > 10);
-        QVERIFY(ink < 64);
+        // The glyph in the image: 8 columns of 2 bytes, bit r % 8 of byte 2 x + r / 8 is row r.
+        const uint8_t* glyph = w.Global().Rom().Image() + flash::kAsc16 + ('A' - 0x20) * flash::kAsc16GlyphBytes;
+        int set = 0;
+        for (int x = 0; x < 8; ++x)
+            for (int y = 0; y < 16; ++y) {
+                const bool ink = (glyph[2 * x + y / 8] >> (y % 8)) & 1;
+                set += ink;
+                QCOMPARE(lcd->View().At(x, y), ink ? red : Rgb(0, 0, 0));
+            }
+        QVERIFY(set > 10);  // a glyph, not an empty or solid cell
+        QVERIFY(set < 100);
         QCOMPARE(lcd->View().At(8, 0), Rgb(0, 0, 0));
     }
 
