@@ -101,6 +101,11 @@ TEST_F(TCommTest, ABurstOf5000BytesArrivesAsSeveralZeroEndedBlocks) {
     peer.Write(burst);
     PumpUntil(5000, [&] { return received.size() >= burst.size(); });
     EXPECT_GE(counts.size(), 2u);
+    // No block is longer than the receive buffer, and none is empty.
+    for (size_t i = 0; i < counts.size(); ++i) {
+        EXPECT_LE(counts[i], TComm::kBlockSize) << "block " << i;
+        EXPECT_GT(counts[i], 0u) << "block " << i;
+    }
     EXPECT_EQ(received, burst);
     EXPECT_TRUE(zero_after_each);
 }

@@ -62,10 +62,23 @@ TEST(UploadRanges, ButtonsCoverTheirRegions) {
         for (auto r : SyncUpload::RangesFor(b, mb, end)) out.emplace_back(r.start_unit, r.units);
         return out;
     };
-    EXPECT_EQ(ranges(B::All, 16, 0), (R{{16, 65520}}));
-    EXPECT_EQ(ranges(B::Fonts, 2, 0), (R{{32, 32}, {1888, 1696}}));
-    EXPECT_EQ(ranges(B::Pages, 2, 0), (R{{3584, 512}}));
-    EXPECT_EQ(ranges(B::Pictures, 2, 0x100000 + 70000), (R{{64, 16}, {4096, 273}}));
+    // Ranges in 256-byte units, from the flash layout: [from, to) as (start, length).
+    auto span = [](uint32_t from, uint32_t to) {
+        return std::pair<int, int>(static_cast<int>(from / flash::kUnit), static_cast<int>((to - from) / flash::kUnit));
+    };
+    for (int mb : {2, 16})  // everything from the config block to the end of the module's flash
+        EXPECT_EQ(ranges(B::All, mb, 0), (R{span(flash::kConfigBlock, static_cast<uint32_t>(mb) * flash::kMegabyte)})) << mb;
+    // The mini font's index up to the picture index, and its glyphs up to the page table.
+    EXPECT_EQ(ranges(B::Fonts, 2, 0), (R{span(flash::kMiniIndex, flash::kPicIndex), span(flash::kMiniGlyphs, flash::kPageTable)}));
+    EXPECT_EQ(ranges(B::Pages, 2, 0), (R{span(flash::kPageTable, flash::kPicData)}));
+    // The picture index, and the picture data up to the last whole unit before its end.
+    const uint32_t end = flash::kPicData + 70000;
+    EXPECT_EQ(ranges(B::Pictures, 2, end),
+              (R{span(flash::kPicIndex, flash::kPicIndex + flash::kPicIndexSize),
+                 span(flash::kPicData, end / flash::kUnit * flash::kUnit)}));
+    // The numbers as the module knows them.
+    EXPECT_EQ(span(flash::kMiniGlyphs, flash::kPageTable), (std::pair<int, int>(1888, 1696)));
+    EXPECT_EQ(span(flash::kPicData, end / flash::kUnit * flash::kUnit), (std::pair<int, int>(4096, 273)));
 }
 
 class UploadTest : public ModuleTest {
