@@ -255,6 +255,23 @@ private slots:
         QCOMPARE(made.count(), 0);
         QVERIFY(!fs::exists(w.Root() / "temp" / "pic.sbin"));
         QVERIFY(!fs::exists(w.Root() / "temp" / "pic.idx"));
+
+        // A folder that cannot be read (a file took its name) is shown with its reason, lists
+        // nothing, and Make keeps the data files made before.
+        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(4, 4, 0, 0, 0));
+        QVERIFY(Trigger(form, "reflash"));
+        QVERIFY(Trigger(form, "make"));
+        QCOMPARE(made.count(), 1);
+        const std::string sbin = test::ReadFile(w.Root() / "temp" / "pic.sbin");
+        fs::remove_all(w.Flash());
+        std::ofstream(w.Flash()) << "not a folder";
+        QVERIFY(Trigger(form, "reflash"));
+        QVERIFY2(form.StatusText().contains("cannot read the picture folder"), qPrintable(form.StatusText()));
+        QCOMPARE(Texts(form), QStringList{});
+        QVERIFY(Trigger(form, "make"));
+        QVERIFY2(form.StatusText().contains("cannot read the picture folder"), qPrintable(form.StatusText()));
+        QCOMPARE(made.count(), 1);
+        QCOMPARE(test::ReadFile(w.Root() / "temp" / "pic.sbin"), sbin);
     }
 
     void openFolderMakesTheFolderFirst_data() {
