@@ -30,17 +30,28 @@ void Cli::Fail(const Error& error) {
 }
 
 Result<std::string> ReadInput(const std::string& file) {
-    if (file == "-") {
-        std::ostringstream ss;
-        ss << std::cin.rdbuf();
-        return ss.str();
-    }
-    std::ifstream in(file, std::ios::binary);
+    // Read straight into the text, in large pieces: inputs may be tens of megabytes.
+    std::FILE* in = file == "-" ? stdin : std::fopen(file.c_str(), "rb");
     if (!in) return Error{"cannot read " + file, 2};
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return Error{"cannot read " + file, 2};
-    return ss.str();
+    std::string text;
+    std::error_code ec;
+    if (file != "-") {
+        const auto size = std::filesystem::file_size(file, ec);
+        if (!ec) text.reserve(static_cast<size_t>(size) + 1);  // one more: the short read that ends it
+    }
+    size_t have = 0;
+    for (;;) {
+        if (have == text.size()) text.resize(std::max({text.capacity(), have + have / 2, have + size_t{65536}}));
+        const size_t want = text.size() - have;
+        const size_t n = std::fread(text.data() + have, 1, want, in);
+        have += n;
+        if (n < want) break;  // the end, or an error
+    }
+    const bool failed = std::ferror(in) != 0;
+    if (in != stdin) std::fclose(in);
+    if (failed) return Error{"cannot read " + file, 2};
+    text.resize(have);
+    return text;
 }
 
 }  // namespace quelmo::cli

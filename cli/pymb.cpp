@@ -22,7 +22,8 @@ struct PymbOptions {
 Result<std::string> Text(const std::string& given, const std::filesystem::path& workspace_file,
                          const std::string& fallback) {
     if (!given.empty()) return ReadInput(given);
-    if (std::filesystem::exists(workspace_file)) return ReadInput(workspace_file.string());
+    std::error_code ec;
+    if (std::filesystem::exists(workspace_file, ec)) return ReadInput(workspace_file.string());
     return fallback;
 }
 

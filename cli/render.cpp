@@ -41,7 +41,7 @@ void Run(Cli& cli, const RenderOptions& o) {
     if (o.page == 0) {
         auto text = ReadInput(o.input);
         if (!text) return cli.Fail(text.error());
-        command = o.gbk ? *text : Utf8ToGbk(*text);
+        command = o.gbk ? std::move(*text) : Utf8ToGbk(*text);
     }
 
     Tglobal g(cli.Workdir());

@@ -3,22 +3,45 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 namespace quelmo {
 namespace {
 
 // Runs iconv over the whole input; an unconvertible or invalid sequence is replaced and the
 // conversion goes on after it (skipping one character of the input).
+// The length of the leading run of ASCII bytes, eight at a time.
+size_t AsciiPrefix(std::string_view in) {
+    size_t i = 0;
+    for (; i + 8 <= in.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, in.data() + i, 8);
+        if (word & 0x8080808080808080ull) break;
+    }
+    while (i < in.size() && static_cast<unsigned char>(in[i]) < 0x80) ++i;
+    return i;
+}
+
 std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
                     bool utf8_input, bool* ok) {
     if (ok) *ok = true;
+    // ASCII reads the same in both encodings: text that is all ASCII (command text mostly is)
+    // needs no conversion, and in UTF-8 an ASCII start never belongs to a later character.
+    const size_t ascii = AsciiPrefix(in);
+    if (ascii == in.size()) return std::string(in);
     std::string out;
+    if (utf8_input) {
+        out.reserve(in.size() * 2);
+        out.assign(in.substr(0, ascii));
+        in.remove_prefix(ascii);
+    }
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         if (ok) *ok = false;
-        return std::string(in);
+        return out.append(in);
     }
-    out.reserve(in.size() * 2);
+    out.reserve(out.size() + in.size() * 2);
     char* src = const_cast<char*>(in.data());
     size_t src_left = in.size();
     char buf[4096];

@@ -32,11 +32,14 @@ Result<std::string> ReadWhole(const std::filesystem::path& path) {
     return ss.str();
 }
 
-// The lines, each ended by CR LF, replacing the file only once written whole.
-Status WriteLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+// The lines, each ended by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines) {
+    size_t size = 0;
+    for (const auto& line : lines) size += line.size() + 2;
     std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
-    return WriteFileWhole(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    text.reserve(size);
+    for (const auto& line : lines) text.append(line).append("\r\n");
+    return text;
 }
 
 }  // namespace
@@ -126,8 +129,14 @@ Status THashTable::Load(const std::filesystem::path& folder, std::string_view na
 }
 
 Status THashTable::Save(const std::filesystem::path& folder, std::string_view name) const {
-    if (auto s = WriteLines(folder / (std::string(name) + ".key"), keys_); !s) return s;
-    return WriteLines(folder / (std::string(name) + ".val"), values_);
+    // The two files replace the old pair together: keys never meet values of another save.
+    const std::string keys = JoinLines(keys_), values = JoinLines(values_);
+    FileSet pair;
+    if (auto s = pair.Add(folder / (std::string(name) + ".key"), reinterpret_cast<const uint8_t*>(keys.data()), keys.size()); !s)
+        return s;
+    if (auto s = pair.Add(folder / (std::string(name) + ".val"), reinterpret_cast<const uint8_t*>(values.data()), values.size()); !s)
+        return s;
+    return pair.Commit();
 }
 
 }  // namespace quelmo

@@ -19,6 +19,7 @@ public:
     // are dropped; MismatchedLines() then says how many lines differed. A missing value file
     // reads as one without lines; a missing key file is an error and changes nothing.
     Status Load(const std::filesystem::path& folder, std::string_view name);
+    // Replaces both files together: a save that fails leaves the old pair as it was.
     Status Save(const std::filesystem::path& folder, std::string_view name) const;
 
     void SetValue(std::string_view key, std::string_view text);

@@ -1,11 +1,19 @@
 #pragma once
 // Errors that can happen at run time come back as values. A message is user-facing text in
 // UTF-8 (for the terminal and the windows); data that reaches the module stays GBK bytes.
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <variant>
 
 namespace quelmo {
+
+// Reports a value taken from a failed result (or an error from a good one) and aborts.
+[[noreturn]] inline void ValueOfAnError(const std::string& message) {
+    std::fprintf(stderr, "quelmo: the value of a failed result was taken (error: %s)\n", message.c_str());
+    std::abort();
+}
 
 struct Error {
     std::string message;
@@ -19,15 +27,28 @@ public:
     Result(Error error) : v_(std::move(error)) {}
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
-    T& value() { return std::get<0>(v_); }
-    const T& value() const { return std::get<0>(v_); }
+    // Only for a result that holds a value: taking the value of an error is a programming fault
+    // and stops the program with the error's message.
+    T& value() { return *Checked(std::get_if<0>(&v_)); }
+    const T& value() const { return *Checked(std::get_if<0>(&v_)); }
     T& operator*() { return value(); }
     const T& operator*() const { return value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
-    const Error& error() const { return std::get<1>(v_); }
+    // Likewise only for a result that holds an error.
+    const Error& error() const {
+        const Error* e = std::get_if<1>(&v_);
+        if (!e) ValueOfAnError("none: the result holds a value, not an error");
+        return *e;
+    }
 
 private:
+    template <class P>
+    P* Checked(P* p) const {
+        if (!p) ValueOfAnError(std::get_if<1>(&v_)->message);
+        return p;
+    }
+
     std::variant<T, Error> v_;
 };
 

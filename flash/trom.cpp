@@ -81,14 +81,19 @@ Trom::Trom() : image_(new uint8_t[flash::kImageSize]) { Erase(); }
 void Trom::Erase() { std::memset(image_.get(), 0xFF, flash::kImageSize); }
 
 Status Trom::LoadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return Error{"cannot read " + path.string(), 2};
-    auto size = static_cast<size_t>(in.tellg());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return Error{"cannot read " + path.string(), 2};
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) return Error{"cannot read " + path.string() + ": " + ec.message(), 2};
     if (size > flash::kImageSize) return Error{path.string() + " is larger than 16 MB", 2};
+    // Read whole before anything changes: a refused or failed load keeps the image.
+    std::ifstream in(path, std::ios::binary);
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[size > 0 ? size : 1]);
+    in.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(size));
+    if (!in || in.gcount() != static_cast<std::streamsize>(size) || in.peek() != std::char_traits<char>::eof())
+        return Error{"cannot read " + path.string() + ": it changed while being read", 2};
     Erase();
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(image_.get()), static_cast<std::streamsize>(size));
-    if (!in) return Error{"cannot read " + path.string(), 2};
+    std::memcpy(image_.get(), bytes.get(), size);
     return {};
 }
 

@@ -58,7 +58,7 @@ public:
     // Fills the whole image with FF, as erased flash reads.
     void Erase();
     // Replaces the image with a file's bytes from address 0; the rest reads FF. A file longer
-    // than the image is refused.
+    // than the image is refused, and a refused or failed load leaves the image as it was.
     Status LoadFile(const std::filesystem::path& path);
 
     // Rebuilds the whole image in place: base image, workspace files, config block, full fonts

@@ -1,5 +1,6 @@
 #include "fonts/build_run.h"
 
+#include "core/file_write.h"
 #include "core/gbk.h"
 #include "flash/layout.h"
 #include "fonts/settings.h"
@@ -39,7 +40,7 @@ public:
             Pump();
         }
         Progress(0);
-        if (auto s = mf_.WriteMiniFont(dir_); !s) return s;
+        if (auto s = mf_.WriteMiniFont(files_, dir_); !s) return s;
         Progress(100);
         Pump();
         if (store_.GetInt("hz16bf") == fontset::kGbk16On)
@@ -52,12 +53,14 @@ public:
             Pump();
         }
         mf_.progress = nullptr;
-        return {};
+        // Only a build that made every file replaces the old ones, all together.
+        return files_.Commit();
     }
 
     Status Gbk16() {
         mf_.progress = ev_.progress;
-        return Full(16, fontset::kDefaultFace, Tmakefont::kSetGbk);
+        if (auto s = Full(16, fontset::kDefaultFace, Tmakefont::kSetGbk); !s) return s;
+        return files_.Commit();
     }
 
 private:
@@ -125,7 +128,7 @@ private:
         mf_.selector = selector;
         if (auto s = mf_.BuildCharSet(); !s) return s;
         mf_.output_name = "hz" + std::to_string(n);
-        if (auto s = mf_.WriteFullFont(dir_); !s) return s;
+        if (auto s = mf_.WriteFullFont(files_, dir_); !s) return s;
         Log("生成完成");
         return {};
     }
@@ -134,6 +137,7 @@ private:
     const THashTable& store_;
     std::filesystem::path dir_;
     const FontBuildEvents& ev_;
+    FileSet files_;
 };
 
 }  // namespace

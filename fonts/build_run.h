@@ -23,8 +23,8 @@ struct FontBuildEvents {
 inline constexpr const char* kFontBuildDone = "汉字点阵生成完成！";
 
 // Runs the whole build. A 48-pixel GBK set is refused before anything starts; a list that does
-// not fit its region, or a file that cannot be written, ends the build with that error and the
-// files written before it stay.
+// not fit its region, or a file that cannot be written, ends the build with that error. The
+// font files replace the older ones together, at the end: a build that fails changes none.
 Status RunFontBuild(Tmakefont& mf, const THashTable& store, const std::filesystem::path& workspace,
                     const FontBuildEvents& events);
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <set>
 
+#include "core/file_write.h"
 #include "core/gbk.h"
 #include "fonts/canvas.h"
 #include "flash/font_format.h"
@@ -16,15 +17,6 @@ constexpr char kFitChinese[] = "\xB1\xA1";  // 薄
 constexpr char kFitAscText[] =
     "`1234567890-=~!@#$%^&*()_+qwertyuioopp[]\\QWERTYUIOP{}|asdfghjkl;ASDFGHJKL:zxcvbnm,./ZXCVBNM<>?";
 constexpr int kFill = 200;  // the rendering cell is cleared from (1,1) to (200,200)
-
-Status WriteFile(const std::filesystem::path& path, const uint8_t* data, size_t n) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(n));
-    if (!out) return Error{"cannot write " + path.string(), 2};
-    return {};
-}
 
 }  // namespace
 
@@ -262,14 +254,26 @@ Status Tmakefont::BuildFull(bool gbk) {
     return {};
 }
 
-Status Tmakefont::WriteMiniFont(const std::filesystem::path& folder) const {
+Status Tmakefont::WriteMiniFont(FileSet& files, const std::filesystem::path& folder) const {
     const size_t glyphs = data_pos > static_cast<int32_t>(flash::kMiniGlyphs) ? data_pos - flash::kMiniGlyphs : 0;
-    if (auto s = WriteFile(folder / fontfile::kMiniGlyphFile, buffer_.get() + flash::kMiniGlyphs, glyphs); !s) return s;
-    return WriteFile(folder / fontfile::kMiniIndexFile, buffer_.get() + flash::kMiniIndex, flash::kMiniIndexSize);
+    if (auto s = files.Add(folder / fontfile::kMiniGlyphFile, buffer_.get() + flash::kMiniGlyphs, glyphs); !s) return s;
+    return files.Add(folder / fontfile::kMiniIndexFile, buffer_.get() + flash::kMiniIndex, flash::kMiniIndexSize);
+}
+
+Status Tmakefont::WriteFullFont(FileSet& files, const std::filesystem::path& folder) const {
+    return files.Add(folder / (output_name + ".sbin"), buffer_.get(), static_cast<size_t>(std::max(data_pos, 0)));
+}
+
+Status Tmakefont::WriteMiniFont(const std::filesystem::path& folder) const {
+    FileSet files;
+    if (auto s = WriteMiniFont(files, folder); !s) return s;
+    return files.Commit();
 }
 
 Status Tmakefont::WriteFullFont(const std::filesystem::path& folder) const {
-    return WriteFile(folder / (output_name + ".sbin"), buffer_.get(), static_cast<size_t>(std::max(data_pos, 0)));
+    FileSet files;
+    if (auto s = WriteFullFont(files, folder); !s) return s;
+    return files.Commit();
 }
 
 }  // namespace quelmo

@@ -19,6 +19,8 @@
 
 namespace quelmo {
 
+class FileSet;
+
 class MonoCanvas;
 
 class Tmakefont {
@@ -67,8 +69,13 @@ public:
     // list that does not fit its index region or the mini font region, and a full set that does
     // not fit the glyph buffer.
     Status BuildCharSet();
+    // Each font file replaces an older one only once written whole; the mini font's two files
+    // replace theirs together. The forms with a set only add the files to it: the set's Commit
+    // puts them in place.
     Status WriteMiniFont(const std::filesystem::path& folder) const;
     Status WriteFullFont(const std::filesystem::path& folder) const;
+    Status WriteMiniFont(FileSet& files, const std::filesystem::path& folder) const;
+    Status WriteFullFont(FileSet& files, const std::filesystem::path& folder) const;
 
     // Renders and packs one character (GBK bytes) at the data position.
     Status PackGlyph(std::string_view c);

@@ -31,9 +31,22 @@ bool DelayValue(std::string_view text, uint32_t* out) {
 DeviceLink::DeviceLink(TComm& comm, Trom& rom) : comm_(comm), rom_(rom) {
     memo1_.push_back(link_text::kLogTitle);
     comm_.OnReceiveData = [this](const char* buffer, uint16_t length) { HandleReceive(buffer, length); };
+    comm_.OnRequestHangup = [this] { HandleHangup(); };
 }
 
-DeviceLink::~DeviceLink() { comm_.OnReceiveData = nullptr; }
+DeviceLink::~DeviceLink() {
+    comm_.OnReceiveData = nullptr;
+    comm_.OnRequestHangup = nullptr;
+}
+
+void DeviceLink::HandleHangup() {
+    const bool connected = ConnectionState == 1;
+    comm_.ClosePort();
+    if (!connected) return;
+    ConnectionState = 0;
+    Log(link_text::kLineLost);
+    Message(link_text::kLineLost);
+}
 
 void DeviceLink::Log(const std::string& line) {
     memo1_.push_back(line);
@@ -176,7 +189,7 @@ Status DeviceLink::ErrorDetect(const std::string& port, uint32_t baud) {
     ReplyBuffer.clear();
     ReplyArrived = 0;
     const std::string command = Utf8ToGbk(link_text::kDetectCommand);
-    comm_.SendData(command.data(), static_cast<uint16_t>(command.size()));
+    comm_.SendData(command.data(), command.size());
     PumpWait(Timings.detect_wait);
     Log(GbkToUtf8(ReplyBuffer));
     Disconnect();
@@ -195,11 +208,7 @@ bool DeviceLink::Send(std::string_view gbk_text, bool one_line) {
     if (text.size() > kModuleBuffer) Message(link_text::kTooLong);
     rxmemo_.AddLine("send:" + text);
     ReplyBuffer.clear();
-    // One request carries at most 65535 bytes; a longer text goes as several, in order.
-    for (size_t at = 0; at < text.size(); at += 65535) {
-        const size_t n = std::min<size_t>(65535, text.size() - at);
-        if (!comm_.SendData(text.data() + at, static_cast<uint16_t>(n))) break;
-    }
+    comm_.SendData(text.data(), text.size());  // refused while offline: echoed only
     return true;
 }
 

@@ -38,6 +38,7 @@ inline constexpr const char* kConnectFirst = "请先连接串口液晶屏再发�
 inline constexpr const char* kTooLong = "命令已经超出串口屏缓冲区，后面的指令可能无法正确执行!";
 inline constexpr const char* kNotConnected = "串口屏未连接!";
 inline constexpr const char* kOffline = "非连线编辑";
+inline constexpr const char* kLineLost = "串口连接已断开!";
 }  // namespace link_text
 
 // The rates of the rate list, in list order (";USET(6);" selects 115200, the seventh).
@@ -103,6 +104,9 @@ public:
     void WaitQuiet(int quiet_ms);
     // The received-bytes handler, run on the main thread for every block.
     void HandleReceive(const char* buffer, uint16_t length);
+    // The port's hang-up request (the device went away): the port is closed, and a connection
+    // ends with kLineLost in the log and as a message.
+    void HandleHangup();
 
     StatusPanel RefreshStatus() const;
 

@@ -7,11 +7,13 @@ namespace quelmo {
 
 std::vector<std::string> ListPorts(const std::vector<std::string>& typed, const std::filesystem::path& sys_tty) {
     std::vector<std::string> ports;
+    // Every step takes an error code: a folder that cannot be read lists the ports found so far.
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(sys_tty, ec)) {
+    for (std::filesystem::directory_iterator it(sys_tty, ec), end; !ec && it != end; it.increment(ec)) {
         // Virtual terminals and unused legacy ports have no "device" link.
-        if (std::filesystem::exists(entry.path() / "device", ec))
-            ports.push_back("/dev/" + entry.path().filename().string());
+        std::error_code device_ec;
+        if (std::filesystem::exists(it->path() / "device", device_ec))
+            ports.push_back("/dev/" + it->path().filename().string());
     }
     for (const auto& p : typed)
         if (!p.empty()) ports.push_back(p);

@@ -48,6 +48,8 @@ Status TComm::OpenPort() {
     ::ioctl(fd, TIOCEXCL);
 
     fd_ = fd;
+    ++opening_;
+    line_failed_.store(false);
     serial::Purge(fd_, true, true);
     send_queue_empty_.store(true);
     serial::Apply(fd_, EffectiveLine());
@@ -108,8 +110,8 @@ void TComm::ClosePort() {
     close_event_ = fd_ = -1;
 }
 
-bool TComm::SendData(const char* data, uint16_t count) {
-    if (fd_ < 0 || count == 0) return false;
+bool TComm::SendData(const char* data, size_t count) {
+    if (fd_ < 0 || count == 0 || line_failed_.load()) return false;
     {
         std::lock_guard lock(queue_mu_);
         queue_.emplace_back(data, count);
@@ -127,8 +129,9 @@ void TComm::Notify(std::function<void(TComm&)> action) {
 }
 
 void TComm::PostHangup() {
-    Notify([](TComm& c) {
-        if (c.OnRequestHangup) c.OnRequestHangup();
+    // A request that arrives after the port was closed, or closed and opened again, is stale.
+    Notify([opening = opening_](TComm& c) {
+        if (c.IsOpen() && c.opening_ == opening && c.OnRequestHangup) c.OnRequestHangup();
     });
 }
 
@@ -258,7 +261,10 @@ void TComm::TransmitLoop() {
             block = std::move(queue_.front());
             queue_.pop_front();
         }
-        if (!WriteWhole(block)) break;
+        if (!WriteWhole(block)) {
+            line_failed_.store(true);
+            break;
+        }
         notify = true;
     }
     send_queue_empty_.store(true);

@@ -64,8 +64,9 @@ public:
     void ClosePort();
     bool IsOpen() const { return fd_ >= 0; }
     // Queues a copy of the bytes for the transmit thread and returns at once. False when the
-    // port is closed or count is 0.
-    bool SendData(const char* data, uint16_t count);
+    // port is closed, when count is 0, or when the transmit thread has ended because the line
+    // failed (a hang-up request is on its way then): nothing is queued.
+    bool SendData(const char* data, size_t count);
     // Advisory: true while nothing waits to be written.
     bool SendQueueEmpty() const { return send_queue_empty_.load(); }
 
@@ -168,6 +169,8 @@ private:
     std::thread reader_;
     std::thread writer_;
     std::atomic<bool> send_queue_empty_{true};
+    std::atomic<bool> line_failed_{false};  // the transmit thread ended on a write error
+    uint64_t opening_ = 0;                  // counts OpenPort: a hang-up belongs to one opening
 
     std::mutex queue_mu_;
     std::condition_variable queue_cv_;

@@ -78,7 +78,7 @@ std::vector<SyncUpload::Range> SyncUpload::RangesFor(Button button, int memory_m
 SyncUpload::Outcome SyncUpload::Press(Button button) {
     final_message_.clear();
     if (OnRefresh && !OnRefresh()) return Outcome::Refused;
-    if (link_.ConnectionState == 0) {
+    if (link_.ConnectionState == 0 || !link_.Comm().IsOpen()) {
         final_message_ = upload_text::kNotConnected;
         if (link_.OnMessage) link_.OnMessage(final_message_);
         return Outcome::Refused;
@@ -94,6 +94,28 @@ SyncUpload::Outcome SyncUpload::Press(Button button) {
     return outcome;
 }
 
+bool SyncUpload::Send(const std::string& bytes) {
+    if (link_.Comm().SendData(bytes.data(), bytes.size())) return true;
+    LineLost();
+    return false;
+}
+
+bool SyncUpload::LineUp() {
+    if (Connected()) return true;
+    LineLost();
+    return false;
+}
+
+void SyncUpload::LineLost() {
+    // The port refused the bytes or went away while waiting: no reply can come, so the run ends
+    // now. The link has said so already when its hang-up handler closed the port.
+    const bool told = link_.ConnectionState == 0;
+    final_message_ = link_text::kLineLost;
+    if (!told && link_.OnMessage) link_.OnMessage(final_message_);
+    link_.Disconnect();
+    Status("");
+}
+
 void SyncUpload::Fail(bool during_query) {
     final_message_ = upload_text::kNoReply;
     if (link_.OnMessage) link_.OnMessage(final_message_);
@@ -105,9 +127,10 @@ SyncUpload::Step SyncUpload::QuerySums(int first, int count, int limit_ms) {
     const std::string command = ";RCPG(" + std::to_string(first) + "," + std::to_string(count) + ");\r";
     Log("Send:" + command);
     link_.ReplyBuffer.clear();
-    link_.Comm().SendData(command.data(), static_cast<uint16_t>(command.size()));
+    if (!Send(command)) return Step::Failed;
     const auto t0 = Clock::now();
-    PumpUntil(limit_ms, [this] { return Stopping() || Contains(link_.ReplyBuffer, "|=OK"); });
+    PumpUntil(limit_ms, [this] { return Stopping() || !Connected() || Contains(link_.ReplyBuffer, "|=OK"); });
+    if (!LineUp()) return Step::Failed;
     if (Stopping()) {
         Status("");
         return Step::Stopped;
@@ -184,9 +207,11 @@ SyncUpload::Step SyncUpload::EraseSector(int sector) {
     const std::string command = ";EMEM(" + std::to_string(sector) + ");\r";
     Log("Send:" + command);
     link_.ReplyBuffer.clear();
-    link_.Comm().SendData(command.data(), static_cast<uint16_t>(command.size()));
+    if (!Send(command)) return Step::Failed;
     // A stop (or the port going away) ends the wait at once; the module then needs no reply.
-    const bool answered = PumpUntil(Timings.erase, [this] { return Stopping() || !link_.ReplyBuffer.empty(); });
+    const bool answered =
+        PumpUntil(Timings.erase, [this] { return Stopping() || !Connected() || !link_.ReplyBuffer.empty(); });
+    if (!LineUp()) return Step::Failed;
     if (link_.ReplyBuffer.empty() && Stopping()) return Step::Stopped;
     if (!answered) {
         Fail(false);
@@ -207,23 +232,26 @@ SyncUpload::Step SyncUpload::WriteSector(int sector) {
             const std::string command =
                 ";BUP(" + std::to_string(a) + "," + std::to_string(link_.Rom().BlockValue(a)) + ");\r";
             link_.ReplyBuffer.clear();
-            link_.Comm().SendData(command.data(), static_cast<uint16_t>(command.size()));
+            if (!Send(command)) return Step::Failed;
             // Byte i of the block travels as image byte XOR (i mod 256).
             const uint8_t* block = image + static_cast<size_t>(a) * flash::kUnit;
             for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>(block[i] ^ (i & 0xFF));
-            const bool answered =
-                PumpUntil(Timings.command, [this] { return Stopping() || !link_.ReplyBuffer.empty(); });
+            const bool answered = PumpUntil(
+                Timings.command, [this] { return Stopping() || !Connected() || !link_.ReplyBuffer.empty(); });
+            if (!LineUp()) return Step::Failed;
             if (link_.ReplyBuffer.empty() && Stopping()) return Step::Stopped;
             if (!answered) {
                 Fail(false);
                 return Step::Failed;
             }
             link_.ReplyBuffer.clear();
-            link_.Comm().SendData(payload.data(), static_cast<uint16_t>(payload.size()));
+            if (!Send(payload)) return Step::Failed;
             const std::string& reply = link_.ReplyBuffer;
             PumpUntil(Timings.ack, [&] {
-                return Stopping() || Contains(reply, "OKOK") || Contains(reply, "W OK") || reply.size() > 6;
+                return Stopping() || !Connected() || Contains(reply, "OKOK") || Contains(reply, "W OK") ||
+                       reply.size() > 6;
             });
+            if (!LineUp()) return Step::Failed;
             if (Stopping()) return Step::Stopped;
             if (Contains(reply, "OKOK")) {
                 out_of_step = true;
@@ -242,7 +270,7 @@ SyncUpload::Step SyncUpload::WriteSector(int sector) {
         for (int i = 0; i < 30; ++i) preamble += "NOPA";
         preamble += '\r';
         for (int i = 0; i < kPreambleRepeats; ++i)
-            link_.Comm().SendData(preamble.data(), static_cast<uint16_t>(preamble.size()));
+            if (!Send(preamble)) return Step::Failed;
         std::this_thread::sleep_for(std::chrono::milliseconds(Timings.okok_pause));
     }
 }

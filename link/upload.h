@@ -99,6 +99,12 @@ private:
     Step EraseSector(int sector);
     bool Stopping() const { return Stop.load() || (StopRequested && StopRequested()); }
     void Fail(bool during_query);
+    // Queues bytes; false (the run has failed with kLineLost) when the port refuses them.
+    bool Send(const std::string& bytes);
+    bool Connected() const { return link_.ConnectionState != 0 && link_.Comm().IsOpen(); }
+    // After a wait: false (the run has failed with kLineLost) when the line went away.
+    bool LineUp();
+    void LineLost();
     void Log(const std::string& line);
     void Status(const std::string& text);
 

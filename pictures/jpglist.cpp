@@ -346,12 +346,15 @@ Result<std::vector<Tjpglist::Added>> Tjpglist::MakeFiles(const std::vector<Addit
     std::filesystem::create_directories(folder, ec);
     // Each picture's bytes go to the file as soon as they are placed, from the thread that
     // placed them, while the others are still being decoded.
-    PieceFile data(folder / "pic.sbin", 1);
+    auto data = std::make_unique<PieceFile>(folder / "pic.sbin", 1);
     auto added = AddAll(additions, threads, progress,
-                        [&](size_t from, size_t to) { data.Write(from, data_.get() + from, to - from); });
+                        [&](size_t from, size_t to) { data->Write(from, data_.get() + from, to - from); });
     if (!added) return added.error();
-    if (auto s = data.Commit(position_); !s) return s.error();
-    if (auto s = WriteFileWhole(folder / "pic.idx", index_.get(), kIndexFileSize, 1); !s) return s.error();
+    // The index and its data replace the old pair together.
+    FileSet files(1);
+    if (auto s = files.Add(std::move(data), position_); !s) return s.error();
+    if (auto s = files.Add(folder / "pic.idx", index_.get(), kIndexFileSize); !s) return s.error();
+    if (auto s = files.Commit(); !s) return s.error();
     return added;
 }
 

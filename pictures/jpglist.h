@@ -100,7 +100,7 @@ public:
                                       const std::function<void(size_t from, size_t to)>& placed_bytes = nullptr);
     // Make's work after the reset: adds the pictures (AddAll) and writes pic.sbin (the data up to
     // the data position, each picture's bytes as soon as they are placed) and pic.idx (the first
-    // 4096 bytes of the index) into the folder, each replacing an older file only once whole.
+    // 4096 bytes of the index) into the folder, replacing the older pair only once both are whole.
     Result<std::vector<Added>> MakeFiles(const std::vector<Addition>& additions, int threads,
                                          const std::function<void(size_t done, size_t total)>& progress,
                                          const std::filesystem::path& folder);

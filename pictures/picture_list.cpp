@@ -1,7 +1,11 @@
 #include "pictures/picture_list.h"
 #include "core/workdir.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <set>
 #include <thread>
 
@@ -25,16 +29,49 @@ bool IsGif(const std::string& name) { return Lower(fs::path(name).extension().st
 
 bool IsNumbered(const std::string& name, int n) { return fs::path(name).stem().string() == std::to_string(n); }
 
-// The folder's regular files, in byte order of their names.
-std::vector<std::string> ListFiles(const fs::path& folder) {
+// The folder's regular files, in byte order of their names. A folder that does not exist holds
+// none; one that cannot be read is an error, never an empty list.
+Result<std::vector<std::string>> ListFiles(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    fs::directory_iterator it(folder, ec);
+    if (ec == std::errc::no_such_file_or_directory) return names;
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code type_ec;
         if (it->is_regular_file(type_ec)) names.push_back(it->path().filename().string());
     }
+    if (ec) return Error{"cannot read the picture folder " + folder.string() + ": " + ec.message(), 2};
     std::sort(names.begin(), names.end());
     return names;
+}
+
+struct Rename {
+    fs::path from, to;
+};
+
+// Renames without ever replacing a file: a name already taken is an error.
+std::error_code RenameKeeping(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno != EINVAL && errno != ENOSYS) return std::error_code(errno, std::generic_category());
+    // A file system without the flag: look first.
+    std::error_code ec;
+    if (fs::symlink_status(to, ec).type() != fs::file_type::not_found)
+        return std::make_error_code(std::errc::file_exists);
+    fs::rename(from, to, ec);
+    return ec;
+}
+
+// Renames each file in turn. When one fails, those renamed before it go back to their names,
+// newest first; a file that cannot go back is added to `stuck`. The error names the failed one.
+Status RenameAll(const std::vector<Rename>& renames, std::vector<fs::path>& stuck) {
+    for (size_t i = 0; i < renames.size(); ++i) {
+        const std::error_code ec = RenameKeeping(renames[i].from, renames[i].to);
+        if (!ec) continue;
+        for (size_t j = i; j-- > 0;)
+            if (RenameKeeping(renames[j].to, renames[j].from)) stuck.push_back(renames[j].to);
+        return Error{"cannot rename " + renames[i].from.string() + ": " + ec.message(), 1};
+    }
+    return {};
 }
 
 }  // namespace
@@ -63,7 +100,10 @@ Status PictureList::Reflash() {
     builder_.Reset();
     items_.clear();
     const bool flash = Layout() == PicLayout::kFlash;
-    const std::vector<std::string> names = ListFiles(folder_);
+    auto listed = ListFiles(folder_);
+    listing_ = listed ? Status() : Status(listed.error());
+    if (!listed) return listed.error();
+    const std::vector<std::string>& names = *listed;
     std::set<std::string> taken;
     auto take = [&](const std::string& name) -> Status {
         taken.insert(name);
@@ -132,22 +172,43 @@ Status PictureList::SortFileName() {
         if (fs::exists(folder_ / target, ec) && !listed.count(target))
             return Error{"cannot sort: " + (folder_ / target).string() + " is in the way", 1};
     }
+    // Both rounds go back whole when a rename fails, so every file keeps a name the list shows.
+    std::vector<Rename> to_temporary, to_final;
     for (size_t p = 0; p < items_.size(); ++p) {
         const fs::path from = folder_ / items_[p].name;
         if (!fs::exists(from, ec)) continue;
-        fs::rename(from, folder_ / ("_@" + SortedName(p)), ec);
-        if (ec) return Error{"cannot rename " + from.string() + ": " + ec.message(), 1};
+        to_temporary.push_back({from, folder_ / ("_@" + SortedName(p))});
+        to_final.push_back({to_temporary.back().to, folder_ / SortedName(p)});
     }
-    for (size_t p = 0; p < items_.size(); ++p) {
-        const fs::path from = folder_ / ("_@" + SortedName(p));
-        if (!fs::exists(from, ec)) continue;
-        fs::rename(from, folder_ / SortedName(p), ec);
-        if (ec) return Error{"cannot rename " + from.string() + ": " + ec.message(), 1};
+    std::vector<fs::path> stuck;
+    Status s = RenameAll(to_temporary, stuck);
+    if (s) {
+        s = RenameAll(to_final, stuck);
+        // The second round went back as far as it could: the files under "_@" names go on to
+        // the names they had (one that kept its new name is still in the list).
+        if (!s)
+            for (size_t j = to_temporary.size(); j-- > 0;) {
+                const Rename& r = to_temporary[j];
+                std::error_code exists_ec;
+                if (fs::exists(r.to, exists_ec) && RenameKeeping(r.to, r.from)) stuck.push_back(r.to);
+            }
+    }
+    if (!s) {
+        std::string message = s.error().message + "; the files keep their names";
+        if (!stuck.empty()) {
+            message = s.error().message + "; these could not get their names back:";
+            for (const fs::path& f : stuck) message += " " + f.string();
+        }
+        (void)Reflash();
+        return Error{message, 1};
     }
     return Reflash();
 }
 
 Result<std::vector<std::string>> PictureList::Make(const std::function<void(int)>& progress) {
+    // A list whose folder could not be read is not the folder's: writing it would replace the
+    // data files with too few pictures.
+    if (!listing_) return listing_.error();
     builder_.Reset();
     if (progress) progress(0);
     std::vector<Tjpglist::Addition> additions;

@@ -32,7 +32,8 @@ public:
     // flash list), then the other GIF files (flash list only), then the other JPEG files, each
     // group in name order; names beginning with "_@" are skipped. Files the builder cannot take
     // are listed without a slot. A picture that cannot be decoded ends the reflash there with an
-    // error naming the file; the items before it stay.
+    // error naming the file; the items before it stay. A folder that cannot be read gives an
+    // empty list and an error with the reason (a folder that does not exist holds no pictures).
     Status Reflash();
     const std::vector<PictureItem>& Items() const { return items_; }
 
@@ -49,11 +50,13 @@ public:
     std::string ItemText(size_t p) const;
 
     // Renames every file after its position (1.jpg, 2.gif, ...) through "_@" names, then reflashes.
-    // Refused, with nothing renamed, when a file that is not in the list is in the way.
+    // Refused, with nothing renamed, when a file that is not in the list is in the way. When a
+    // rename fails, the files renamed before it get their old names back and the error says so.
     Status SortFileName();
 
     // Makes the data files of the current list; `progress` gets 0..100. The notes name pictures
-    // left out because their pixels do not fit.
+    // left out because their pixels do not fit. Refused, writing nothing, while the last reflash
+    // could not read the folder.
     Result<std::vector<std::string>> Make(const std::function<void(int)>& progress);
 
 private:
@@ -63,6 +66,7 @@ private:
     std::filesystem::path output_;
     Tjpglist builder_;
     std::vector<PictureItem> items_;
+    Status listing_;  // whether the last reflash could read the folder
 };
 
 }  // namespace quelmo

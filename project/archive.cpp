@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 
+#include "core/file_write.h"
 #include "core/workdir.h"
 #include "core/gbk.h"
 
@@ -208,37 +209,34 @@ Result<std::vector<std::string>> Tmakeprjfile::ListFiles(const fs::path& workdir
 Status Tmakeprjfile::Pack(const fs::path& workdir, const fs::path& archive_path) {
     auto names = ListFiles(workdir);
     if (!names) return names.error();
+    auto fail = [&](const std::string& message) { return Error{"cannot write " + archive_path.string() + ": " + message, 2}; };
 
-    fs::path folder = archive_path.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string leaf = ".";
-    leaf += archive_path.filename().string();
-    leaf += ".XXXXXX";
-    std::string part = (folder / leaf).string();
-    const int fd = mkstemp(part.data());
-    if (fd < 0) return Error{"cannot write " + archive_path.string() + ": " + std::strerror(errno), 2};
-    close(fd);
-    auto fail = [&](std::string message) {
-        std::error_code ec;
-        fs::remove(part, ec);
-        return Error{"cannot write " + archive_path.string() + ": " + message, 2};
-    };
-
+    // The archive is built in memory and then replaces the old one only once whole.
+    std::string bytes;
     if (names->empty()) {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out.write(kEmptyArchive, sizeof kEmptyArchive);
-        out.close();
-        if (!out) return fail("write error");
+        bytes.assign(kEmptyArchive, sizeof kEmptyArchive);
     } else {
-        int err = 0;
-        zip_t* za = zip_open(part.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-        if (!za) {
-            zip_error_t ze;
-            zip_error_init_with_code(&ze, err);
+        zip_error_t ze;
+        zip_error_init(&ze);
+        zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &ze);
+        if (!buffer) {
             std::string message = zip_error_strerror(&ze);
             zip_error_fini(&ze);
             return fail(message);
         }
+        zip_t* za = zip_open_from_source(buffer, ZIP_TRUNCATE, &ze);
+        if (!za) {
+            std::string message = zip_error_strerror(&ze);
+            zip_error_fini(&ze);
+            zip_source_free(buffer);
+            return fail(message);
+        }
+        zip_error_fini(&ze);
+        zip_source_keep(buffer);  // outlives the archive, to be read back
+        struct SourceFree {
+            void operator()(zip_source_t* s) const { zip_source_free(s); }
+        };
+        std::unique_ptr<zip_source_t, SourceFree> buffer_guard(buffer);
         ZipPtr guard(za);
         for (const auto& name : *names) {
             const fs::path file = workdir / fs::path(name);
@@ -254,21 +252,20 @@ Status Tmakeprjfile::Pack(const fs::path& workdir, const fs::path& archive_path)
         }
         if (zip_close(za) != 0) return fail(zip_strerror(za));
         (void)guard.release();
+        if (zip_source_open(buffer) != 0) return fail(zip_error_strerror(zip_source_error(buffer)));
+        for (char chunk[1 << 16];;) {
+            const zip_int64_t n = zip_source_read(buffer, chunk, sizeof chunk);
+            if (n < 0) {
+                std::string message = zip_error_strerror(zip_source_error(buffer));
+                zip_source_close(buffer);
+                return fail(message);
+            }
+            if (n == 0) break;
+            bytes.append(chunk, static_cast<size_t>(n));
+        }
+        zip_source_close(buffer);
     }
-
-    // The temporary file was made private; the archive keeps the old one's permissions, or
-    // gets those of any new file.
-    std::error_code ec;
-    fs::perms perms = fs::status(archive_path, ec).permissions();
-    if (ec || perms == fs::perms::unknown) {
-        const mode_t mask = umask(0);
-        umask(mask);
-        perms = static_cast<fs::perms>(0666 & ~mask);
-    }
-    fs::permissions(part, perms, ec);
-    fs::rename(part, archive_path, ec);
-    if (ec) return fail(ec.message());
-    return {};
+    return WriteFileWhole(archive_path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 Status Tmakeprjfile::Unpack(const fs::path& workdir, const fs::path& archive_path) {

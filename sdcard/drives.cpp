@@ -73,10 +73,11 @@ DiskParts PartsOf(const std::string& name, const SystemPaths& sys) {
     parts.names.push_back(name);
     parts.numbers.insert(ReadWord(disk / "dev"));
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(disk, ec)) {
-        if (!fs::exists(entry.path() / "partition", ec)) continue;
-        parts.names.push_back(entry.path().filename().string());
-        parts.numbers.insert(ReadWord(entry.path() / "dev"));
+    for (fs::directory_iterator it(disk, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code part_ec;
+        if (!fs::exists(it->path() / "partition", part_ec)) continue;
+        parts.names.push_back(it->path().filename().string());
+        parts.numbers.insert(ReadWord(it->path() / "dev"));
     }
     return parts;
 }
@@ -100,7 +101,8 @@ std::vector<Drive> ListRemovableDrives(const SystemPaths& sys) {
     std::vector<Drive> drives;
     const auto mounts = ReadMounts(sys);
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(sys.sys / "block", ec)) {
+    for (fs::directory_iterator it(sys.sys / "block", ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::directory_entry& entry = *it;
         const std::string name = entry.path().filename().string();
         if (!IsRemovable(name, sys)) continue;
         const std::string sectors = ReadWord(entry.path() / "size");

@@ -37,7 +37,8 @@ std::filesystem::path ResolveWorkdir(const std::filesystem::path& explicit_dir) 
     if (const char* home = std::getenv("QUELMO_HOME"); home && *home) return home;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::filesystem::path(xdg) / "quelmo";
     if (const char* h = std::getenv("HOME"); h && *h) return std::filesystem::path(h) / ".local/share/quelmo";
-    return std::filesystem::current_path() / "quelmo";
+    std::error_code ec;  // a working folder that was removed: a relative path is all there is
+    return std::filesystem::current_path(ec) / "quelmo";
 }
 
 }  // namespace quelmo

@@ -69,6 +69,23 @@ TEST(PicturesCommand, DamagedPictureStopsWithItsName) {
     EXPECT_EQ(list.out, "1  16x16  1.jpg\n");
 }
 
+// A picture folder that cannot be read (a file took its name) stops make with the reason and
+// keeps the data files made before.
+TEST(PicturesCommand, UnreadableFolderStopsMakeAndKeepsTheFiles) {
+    TempDir dir;
+    const fs::path pic = dir.path() / "temp" / "pic";
+    fs::create_directories(pic);
+    WriteJpeg(pic / "1.jpg", Solid(2, 2, 0, 0, 0));
+    ASSERT_EQ(Quelmo(dir.path(), {"pictures", "make"}).exit_code, 0);
+    const std::string sbin = ReadFile(dir.path() / "temp" / "pic.sbin");
+    fs::rename(pic, dir.path() / "pictures-elsewhere");
+    std::ofstream(pic) << "not a folder";
+    CliRun make = Quelmo(dir.path(), {"pictures", "make"});
+    EXPECT_EQ(make.exit_code, 2);
+    EXPECT_EQ(make.err, "quelmo: cannot read the picture folder " + pic.string() + ": Not a directory\n");
+    EXPECT_EQ(ReadFile(dir.path() / "temp" / "pic.sbin"), sbin);
+}
+
 TEST(Gif2JpgCommand, WritesTheStripAndAsksBeforeReplacing) {
     TempDir dir;
     WriteGif(dir.path() / "a.gif", 32, 32, kPalette,

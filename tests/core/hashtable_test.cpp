@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/file_limits.h"
 #include "support/scratch_dir.h"
 
 namespace quelmo::test {
@@ -121,8 +122,46 @@ TEST(HashTable, FailedLoadOrSaveKeepsTheContent) {
 
     // A save over an older pair that fails halfway leaves no stray part files behind.
     WriteFile(dir / "blocked.val/x", "");  // a folder where the value file goes
+    const auto before = Snapshot(dir.path());
     EXPECT_FALSE(t.Save(dir.path(), "blocked"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "blocked.val.part"));
+    EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+// A save that fails on either file leaves the older pair whole: the next load must never pair
+// new keys with old values.
+TEST(HashTable, SaveThatFailsOnTheSecondFileKeepsTheOldPair) {
+    ScratchDir dir;
+    THashTable old_pair;
+    old_pair.SetValue("a", "1");
+    old_pair.SetValue("b", "2");
+    THashTable next;  // other keys, and values long enough to fill the disk
+    next.SetValue("c", std::string(6000, 'x'));
+    next.SetValue("a", "3");
+
+    // The disk fills up while the values are written: the keys (7 bytes) fit, the values not.
+    ASSERT_TRUE(old_pair.Save(dir.path(), "full"));
+    const auto before = Snapshot(dir.path());
+    EXPECT_EQ(WithFileSizeLimit(4096, [&] { return next.Save(dir.path(), "full").ok(); }), 1);
+    EXPECT_EQ(Snapshot(dir.path()), before);
+
+    // The value file cannot be put in place (a folder took its name after the last save).
+    ASSERT_TRUE(old_pair.Save(dir.path(), "placed"));
+    std::filesystem::remove(dir / "placed.val");
+    WriteFile(dir / "placed.val/x", "");
+    const auto blocked = Snapshot(dir.path());
+    EXPECT_FALSE(next.Save(dir.path(), "placed"));
+    EXPECT_EQ(Snapshot(dir.path()), blocked);
+    EXPECT_EQ(ReadFile(dir / "placed.key"), "a\r\nb\r\n");
+
+    // Both written: both replaced, the values' file keeping its permission bits.
+    std::filesystem::permissions(dir / "full.val", std::filesystem::perms(0640));
+    ASSERT_TRUE(next.Save(dir.path(), "full"));
+    THashTable back;
+    ASSERT_TRUE(back.Load(dir.path(), "full"));
+    EXPECT_EQ(back.Keys(), next.Keys());
+    EXPECT_EQ(back.GetValue("c"), next.GetValue("c"));
+    EXPECT_EQ(std::filesystem::status(dir / "full.val").permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(Snapshot(dir.path()).size(), blocked.size());  // nothing left behind
 }
 
 }  // namespace

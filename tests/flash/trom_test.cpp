@@ -1,10 +1,15 @@
 // Sector check values, blank sectors and block values read by the upload.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "flash/layout.h"
 #include "flash/trom.h"
+#include "support/scratch_dir.h"
 
 namespace quelmo {
 namespace {
@@ -60,6 +65,39 @@ TEST(Trom, ReadersOutsideTheImageReadNothing) {
     EXPECT_EQ(rom.BlockValue(65532), 510);  // the last whole block
     EXPECT_EQ(rom.BlockValue(65533), 0);    // would run past the image
     EXPECT_EQ(rom.BlockValue(-1), 0);
+}
+
+// A file shorter than the image fills it from address 0 and leaves FF after its end, whatever
+// the image held; one longer than 16 MB, or no file at all, is refused and changes nothing.
+TEST(Trom, LoadFileTakesUpTo16MegabytesAndErasesTheRest) {
+    test::ScratchDir dir;
+    Trom rom;
+    std::memset(rom.Image(), 0x5A, Trom::Size());
+    test::WriteFile(dir / "short.sbin", std::string("\x01\x02\x03", 3));
+    ASSERT_TRUE(rom.LoadFile(dir / "short.sbin"));
+    EXPECT_EQ(std::vector<uint8_t>(rom.Image(), rom.Image() + 4), (std::vector<uint8_t>{1, 2, 3, 0xFF}));
+    EXPECT_EQ(std::count(rom.Image() + 3, rom.Image() + Trom::Size(), 0xFF), static_cast<long>(Trom::Size() - 3));
+
+    // Sparse files: no disk is spent on their 16 MB.
+    std::filesystem::resize_file(dir / "short.sbin", Trom::Size());
+    test::WriteFile(dir / "long.sbin", "x");
+    std::filesystem::resize_file(dir / "long.sbin", Trom::Size() + 1);
+    std::filesystem::create_directories(dir / "folder.sbin");
+    struct Case {
+        const char* name;
+        const char* message;
+    } refused[] = {{"long.sbin", " is larger than 16 MB"}, {"folder.sbin", ""}, {"missing.sbin", ""}};
+    for (const Case& c : refused) {
+        std::memset(rom.Image(), 0x5A, Trom::Size());
+        const Status s = rom.LoadFile(dir / c.name);
+        ASSERT_FALSE(s.ok()) << c.name;
+        const std::string path = (dir / c.name).string();
+        EXPECT_EQ(s.error().message, *c.message ? path + c.message : "cannot read " + path);
+        EXPECT_EQ(std::count(rom.Image(), rom.Image() + Trom::Size(), 0x5A), static_cast<long>(Trom::Size())) << c.name;
+    }
+    ASSERT_TRUE(rom.LoadFile(dir / "short.sbin"));  // exactly 16 MB: all of it
+    EXPECT_EQ(rom.Image()[2], 3);
+    EXPECT_EQ(rom.Image()[Trom::Size() - 1], 0);
 }
 
 }  // namespace

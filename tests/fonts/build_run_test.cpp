@@ -15,6 +15,8 @@
 #include "fonts/settings.h"
 #include "fonts/tmakefont.h"
 #include "core/hashtable.h"
+#include "support/file_limits.h"
+#include "support/scratch_dir.h"
 
 namespace quelmo::test {
 namespace {
@@ -160,6 +162,34 @@ TEST_F(BuildRun, AFaceThatIsNotInstalledBuildsWithTheMatchAndSaysWhich) {
     ASSERT_LT(at + 1, static_cast<int>(log.size()));
     EXPECT_EQ(log[static_cast<size_t>(at) + 1], "实际字体:WenQuanYi Zen Hei");
     EXPECT_EQ(Read("mini.idx")[3 * 2048 + 95 * 4], 0xBA);  // 汉 made it into the 64-pixel region
+}
+
+// A build that fails part-way, with the mini font already made, leaves every old font file as
+// it was: the disk fills up while the 24-pixel full font is written, or its name is taken by a
+// folder so it cannot be put in place.
+TEST_F(BuildRun, ABuildThatFailsPartWayLeavesTheOldFiles) {
+    store.SetInt("hz24bf", kHzGb2312);
+    ASSERT_TRUE(Build().ok());
+    ASSERT_EQ(fs::file_size(dir / "hz24.sbin"), 588816u);
+    // The next build would make other mini font files.
+    ASSERT_TRUE(ApplyChinese(store, 32, {Utf8ToGbk("宋体"), kHzPart, Utf8ToGbk("薄")}).ok());
+    const auto before = Snapshot(dir);
+
+    EXPECT_EQ(WithFileSizeLimit(256 * 1024, [&] { return Build().ok(); }), 1);
+    EXPECT_EQ(Snapshot(dir), before);
+
+    fs::remove(dir / "hz24.sbin");
+    fs::create_directories(dir / "hz24.sbin/in-the-way");
+    const auto blocked = Snapshot(dir);
+    const Status s = Build();
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.error().message.rfind("cannot write " + (dir / "hz24.sbin").string() + ": ", 0), 0u) << s.error().message;
+    EXPECT_EQ(Snapshot(dir), blocked);
+
+    fs::remove_all(dir / "hz24.sbin");
+    ASSERT_TRUE(Build().ok());
+    EXPECT_NE(Read("mini.idx"), std::vector<uint8_t>(before.at("mini.idx").begin(), before.at("mini.idx").end()));
+    EXPECT_EQ(fs::file_size(dir / "hz24.sbin"), 588816u);
 }
 
 TEST_F(BuildRun, Gbk48IsRefusedBeforeAnythingIsWritten) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/gbk.h"
 #include "link_fixture.h"
 
@@ -162,6 +164,18 @@ TEST_F(ConnectionTest, ErrorDetectionSendsTheWireTestAndLogsTheEcho) {
     EXPECT_EQ(link->ConnectionLog().back(), "如果您看到此信息表示TTL线的RX端与串口屏的TX端线路正常,串口屏连接正常!");
     ASSERT_EQ(Lines("CLS(0);BS12(").size(), 1u);
     EXPECT_EQ(Lines("CLS(0);")[0] + "\r", Utf8ToGbk(link_text::kDetectCommand));
+}
+
+// A module that hangs up while connected: the link closes the port and says so, once.
+TEST_F(ConnectionTest, AHangUpWhileConnectedEndsTheConnection) {
+    StartModule();
+    ASSERT_TRUE(Connect());
+    module->Hangup();
+    EXPECT_TRUE(Eventually([&] { return link->ConnectionState == 0; }));
+    EXPECT_FALSE(comm.IsOpen());
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "串口连接已断开!"), 1);
+    EXPECT_EQ(logs.back(), "串口连接已断开!");
+    EXPECT_FALSE(link->SendFixed("CLS(0);"));  // refused: not connected
 }
 
 }  // namespace

@@ -74,9 +74,15 @@ TEST_F(TCommTest, RequestsLeaveWholeAndInCallOrder) {
     std::string first(6000, '\0'), second(3000, '\0');
     for (size_t i = 0; i < first.size(); ++i) first[i] = static_cast<char>('a' + i % 26);
     for (size_t i = 0; i < second.size(); ++i) second[i] = static_cast<char>('0' + i % 10);
-    ASSERT_TRUE(comm.SendData(first.data(), static_cast<uint16_t>(first.size())));
-    ASSERT_TRUE(comm.SendData(second.data(), static_cast<uint16_t>(second.size())));
+    ASSERT_TRUE(comm.SendData(first.data(), first.size()));
+    ASSERT_TRUE(comm.SendData(second.data(), second.size()));
     EXPECT_EQ(peer.Read(first.size() + second.size(), 5000), first + second);
+
+    // A request longer than 16 bits can count goes whole too.
+    std::string long_one(70000, '\0');
+    for (size_t i = 0; i < long_one.size(); ++i) long_one[i] = static_cast<char>('a' + i % 23);
+    ASSERT_TRUE(comm.SendData(long_one.data(), long_one.size()));
+    EXPECT_EQ(peer.Read(long_one.size() + 1, 5000), long_one);
 }
 
 TEST_F(TCommTest, ABurstOf5000BytesArrivesAsSeveralZeroEndedBlocks) {
@@ -95,6 +101,11 @@ TEST_F(TCommTest, ABurstOf5000BytesArrivesAsSeveralZeroEndedBlocks) {
     peer.Write(burst);
     PumpUntil(5000, [&] { return received.size() >= burst.size(); });
     EXPECT_GE(counts.size(), 2u);
+    // No block is longer than the receive buffer, and none is empty.
+    for (size_t i = 0; i < counts.size(); ++i) {
+        EXPECT_LE(counts[i], TComm::kBlockSize) << "block " << i;
+        EXPECT_GT(counts[i], 0u) << "block " << i;
+    }
     EXPECT_EQ(received, burst);
     EXPECT_TRUE(zero_after_each);
 }
@@ -140,6 +151,33 @@ TEST_F(TCommTest, ALineThatGoesAwayRaisesHangupRequest) {
     comm.SendData("after", 5);
     comm.ClosePort();
     EXPECT_FALSE(comm.IsOpen());
+}
+
+// Once the other end is gone, the transmit thread ends at its next write and SendData refuses
+// from then on, instead of queueing bytes nobody will write.
+TEST_F(TCommTest, AfterTheLineWentAwaySendDataRefuses) {
+    int hangups = 0;
+    comm.OnRequestHangup = [&] { ++hangups; };
+    ASSERT_TRUE(comm.OpenPort().ok());
+    peer.Close();
+    bool refused = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!refused && std::chrono::steady_clock::now() < end) {
+        refused = !comm.SendData("x", 1);
+        PumpWait(5);
+    }
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(PumpUntil(3000, [&] { return hangups > 0; }));
+    // A request posted before the port was closed is not delivered to a later opening.
+    PtyPeer again;
+    comm.ClosePort();
+    comm.SetCommName(again.path);
+    ASSERT_TRUE(comm.OpenPort().ok());
+    hangups = 0;
+    PumpWait(50);
+    EXPECT_EQ(hangups, 0);
+    EXPECT_TRUE(comm.SendData("y", 1));
+    EXPECT_EQ(again.Read(1), "y");
 }
 
 TEST_F(TCommTest, TheQueueEmptyEventFollowsTheLastWrite) {

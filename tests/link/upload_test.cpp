@@ -62,10 +62,23 @@ TEST(UploadRanges, ButtonsCoverTheirRegions) {
         for (auto r : SyncUpload::RangesFor(b, mb, end)) out.emplace_back(r.start_unit, r.units);
         return out;
     };
-    EXPECT_EQ(ranges(B::All, 16, 0), (R{{16, 65520}}));
-    EXPECT_EQ(ranges(B::Fonts, 2, 0), (R{{32, 32}, {1888, 1696}}));
-    EXPECT_EQ(ranges(B::Pages, 2, 0), (R{{3584, 512}}));
-    EXPECT_EQ(ranges(B::Pictures, 2, 0x100000 + 70000), (R{{64, 16}, {4096, 273}}));
+    // Ranges in 256-byte units, from the flash layout: [from, to) as (start, length).
+    auto span = [](uint32_t from, uint32_t to) {
+        return std::pair<int, int>(static_cast<int>(from / flash::kUnit), static_cast<int>((to - from) / flash::kUnit));
+    };
+    for (int mb : {2, 16})  // everything from the config block to the end of the module's flash
+        EXPECT_EQ(ranges(B::All, mb, 0), (R{span(flash::kConfigBlock, static_cast<uint32_t>(mb) * flash::kMegabyte)})) << mb;
+    // The mini font's index up to the picture index, and its glyphs up to the page table.
+    EXPECT_EQ(ranges(B::Fonts, 2, 0), (R{span(flash::kMiniIndex, flash::kPicIndex), span(flash::kMiniGlyphs, flash::kPageTable)}));
+    EXPECT_EQ(ranges(B::Pages, 2, 0), (R{span(flash::kPageTable, flash::kPicData)}));
+    // The picture index, and the picture data up to the last whole unit before its end.
+    const uint32_t end = flash::kPicData + 70000;
+    EXPECT_EQ(ranges(B::Pictures, 2, end),
+              (R{span(flash::kPicIndex, flash::kPicIndex + flash::kPicIndexSize),
+                 span(flash::kPicData, end / flash::kUnit * flash::kUnit)}));
+    // The numbers as the module knows them.
+    EXPECT_EQ(span(flash::kMiniGlyphs, flash::kPageTable), (std::pair<int, int>(1888, 1696)));
+    EXPECT_EQ(span(flash::kPicData, end / flash::kUnit * flash::kUnit), (std::pair<int, int>(4096, 273)));
 }
 
 class UploadTest : public ModuleTest {
@@ -199,6 +212,24 @@ TEST_F(UploadTest, AModuleThatFallsSilentMidUploadEndsInFailureAndDisconnect) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
     EXPECT_EQ(messages.back(),
               "您的串口无法收到回复数据,请检查连接或者在连接界面增大延时值，然后重新连接串口再次上传!");
+    EXPECT_EQ(link->ConnectionState, 0);
+    EXPECT_FALSE(comm.IsOpen());
+}
+
+// The module hangs up in the middle of an upload: the run ends at once with the link's
+// message, instead of waiting out time limits for replies that cannot come.
+TEST_F(UploadTest, AHangUpDuringTheUploadEndsItAtOnce) {
+    for (int s = 2; s < 8; ++s) Sector(s, static_cast<uint8_t>(s), false);
+    Begin();
+    upload->Timings = UploadTimings{20000, 20000, 20000, 20000, 50, 20000};
+    upload->OnProgress = [this](int done, int) {
+        if (done == 3) module->Hangup();
+    };
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(upload->Press(SyncUpload::Button::All), SyncUpload::Outcome::Failed);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(upload->FinalMessage(), "串口连接已断开!");
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "串口连接已断开!"), 1);
     EXPECT_EQ(link->ConnectionState, 0);
     EXPECT_FALSE(comm.IsOpen());
 }

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include <jpeglib.h>
 
 #include "pictures/jpglist.h"
 #include "pictures/picture_list.h"
+#include "support/file_limits.h"
 #include "support/picture_files.h"
+#include "support/scratch_dir.h"
 
 namespace quelmo::test {
 namespace {
@@ -239,6 +242,73 @@ TEST(PictureList, SortRefusesWhenAFileOutsideTheListIsInTheWay) {
     EXPECT_EQ(ReadFile(w.Flash() / "_@1.jpg"), "left from an earlier sort");
 }
 
+// A picture folder that cannot be read is not an empty folder: the reflash says why, and Make
+// keeps the data files made from the folder's pictures.
+TEST(PictureList, UnreadableFolderIsAnErrorAndMakeWritesNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> spoil, mend;
+        const char* reason;
+    };
+    std::vector<Case> cases = {
+        {"a file in the folder's place",
+         [](const fs::path& f) { fs::rename(f, f.string() + ".moved"), std::ofstream(f) << "x"; },
+         [](const fs::path& f) { fs::remove(f), fs::rename(f.string() + ".moved", f); }, "Not a directory"},
+    };
+    if (!RunningAsRoot())  // root reads a folder whatever its permissions
+        cases.push_back({"a folder without read permission", [](const fs::path& f) { fs::permissions(f, fs::perms::none); },
+                         [](const fs::path& f) { fs::permissions(f, fs::perms::owner_all); }, "Permission denied"});
+    for (const Case& c : cases) {
+        Workdir w;
+        for (int n = 1; n <= 3; ++n) WriteJpeg(w.Flash() / (std::to_string(n) + ".jpg"), Solid(n, 1, 0, 0, 0));
+        auto list = PictureList::ForFlash(w.dir.path());
+        ASSERT_TRUE(list.Reflash().ok());
+        MakeOk(list);
+        const auto made = Snapshot(w.dir.path() / "temp");
+
+        c.spoil(w.Flash());
+        const Status s = list.Reflash();
+        ASSERT_FALSE(s.ok()) << c.what;
+        EXPECT_EQ(s.error().message, "cannot read the picture folder " + w.Flash().string() + ": " + c.reason) << c.what;
+        EXPECT_TRUE(list.Items().empty()) << c.what;
+        auto again = list.Make(nullptr);
+        ASSERT_FALSE(again.ok()) << c.what;
+        EXPECT_EQ(again.error().message, s.error().message) << c.what;
+        c.mend(w.Flash());
+        EXPECT_EQ(Snapshot(w.dir.path() / "temp"), made) << c.what;
+
+        // Readable again, the folder lists as before.
+        ASSERT_TRUE(list.Reflash().ok());
+        EXPECT_EQ(Names(list), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg"}));
+    }
+    // A folder that does not exist yet holds no pictures.
+    TempDir fresh;
+    auto list = PictureList::ForSdCard(fresh.path());
+    EXPECT_TRUE(list.Reflash().ok());
+    EXPECT_TRUE(list.Items().empty());
+}
+
+// A file that cannot be renamed halfway through a sort: the files renamed before it get their
+// names back, so none is left under a "_@" name the list does not show.
+TEST(PictureList, SortThatCannotRenameAFileGivesTheOthersTheirNamesBack) {
+    Workdir w;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) WriteJpeg(w.Flash() / name, Solid(1, 1, 0, 0, 0));
+    const fs::path stuck = w.Flash() / "c.jpg";
+    if (!SetImmutable(stuck, true)) GTEST_SKIP() << "the immutable flag cannot be set here (needs root on ext4 or the like)";
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    const auto before = Snapshot(w.Flash());
+    const Status s = list.SortFileName();
+    SetImmutable(stuck, false);
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.error().message, "cannot rename " + stuck.string() + ": Operation not permitted; the files keep their names");
+    EXPECT_EQ(Snapshot(w.Flash()), before);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+
+    ASSERT_TRUE(list.SortFileName().ok());
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg", "4.jpg"}));
+}
+
 TEST(PictureList, CapacityOfBothLists) {
     // The flash list numbers from 1 and has 512 records, so its 512th picture is refused; files
     // past the capacity are listed without a slot and produce nothing.
@@ -405,12 +475,33 @@ TEST(PictureFiles, AFileBrokenSinceTheReflashFailsMakeAndKeepsTheOldFiles) {
     ASSERT_FALSE(made.ok());
     EXPECT_NE(made.error().message.find("3.jpg"), std::string::npos) << made.error().message;
     EXPECT_EQ(ReadFile(sbin), before);
-    EXPECT_FALSE(fs::exists(w.dir.path() / "temp" / "pic.sbin.part"));
+    for (const auto& [name, bytes] : Snapshot(w.dir.path() / "temp"))
+        EXPECT_EQ(name.find(".part"), std::string::npos) << name;  // no temporary file stays
 
     // Mended, it makes the same files again.
     std::ofstream(w.Flash() / "3.jpg", std::ios::binary) << whole;
     MakeOk(list);
     EXPECT_TRUE(ReadFile(sbin) == before);
+}
+
+// The index and its data go together: when the index cannot be put in place (a folder took its
+// name), the data file keeps the pictures of the old index.
+TEST(PictureFiles, MakeThatCannotPlaceTheIndexKeepsTheOldData) {
+    Workdir w;
+    WriteJpeg(w.Flash() / "1.jpg", Solid(2, 2, 255, 0, 0));
+    auto list = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(list.Reflash().ok());
+    MakeOk(list);
+    WriteJpeg(w.Flash() / "2.jpg", Solid(3, 3, 0, 0, 255));
+    ASSERT_TRUE(list.Reflash().ok());
+    fs::remove(w.dir.path() / "temp" / "pic.idx");
+    fs::create_directories(w.dir.path() / "temp" / "pic.idx" / "in-the-way");
+    const auto before = Snapshot(w.dir.path() / "temp");
+    auto made = list.Make(nullptr);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().message.rfind("cannot write " + (w.dir.path() / "temp" / "pic.idx").string(), 0), 0u)
+        << made.error().message;
+    EXPECT_EQ(Snapshot(w.dir.path() / "temp"), before);
 }
 
 TEST(Thumbnail, BlocksFollowRoundedRunningPositions) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/file_limits.h"
 #include "support/scratch_dir.h"
 #include "support/zip_maker.h"
 
@@ -149,6 +150,30 @@ TEST(Archive, PackNeedsAWorkspaceAndLeavesNoPartFile) {
     fs::create_directories(dir / "p.gpu/blocker");  // the rename over the target fails
     EXPECT_FALSE(Tmakeprjfile::Pack(dir.path(), dir / "p.gpu"));
     EXPECT_EQ(Snapshot(dir.path()).size(), 4u);  // temp, temp/a, p.gpu, p.gpu/blocker
+}
+
+// A disk that fills up while the archive is written: the older archive stays, byte for byte,
+// and nothing else is left in its folder. A save that succeeds keeps the archive's permissions.
+TEST(Archive, PackThatRunsOutOfRoomKeepsTheOldArchive) {
+    ScratchDir dir;
+    WriteFile(dir / "temp/prj.ini.key", "BTL\r\n");
+    fs::create_directories(dir / "out");
+    ASSERT_TRUE(Tmakeprjfile::Pack(dir.path(), dir / "out/p.gpu"));
+    fs::permissions(dir / "out/p.gpu", fs::perms(0600));
+    const auto before = Snapshot(dir / "out");
+
+    std::mt19937 random(7);
+    std::string noise(64 * 1024, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    WriteFile(dir / "temp/pic/1.jpg", noise);  // does not deflate: the archive grows past 16 KB
+    EXPECT_EQ(WithFileSizeLimit(16 * 1024, [&] { return Tmakeprjfile::Pack(dir.path(), dir / "out/p.gpu").ok(); }), 1);
+    EXPECT_EQ(Snapshot(dir / "out"), before);
+
+    ASSERT_TRUE(Tmakeprjfile::Pack(dir.path(), dir / "out/p.gpu"));
+    EXPECT_EQ(fs::status(dir / "out/p.gpu").permissions(), fs::perms(0600));
+    ScratchDir back;
+    ASSERT_TRUE(Tmakeprjfile::Unpack(back.path(), dir / "out/p.gpu"));
+    EXPECT_EQ(ReadFile(back / "temp/pic/1.jpg"), noise);
 }
 
 }  // namespace

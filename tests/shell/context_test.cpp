@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include "core/file_write.h"
 #include "core/gbk.h"
 #include "display/tcmd.h"
@@ -58,6 +61,49 @@ TEST(Gbk, ConvertsBothWays) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(GbkToUtf8("", &ok), "");
     EXPECT_TRUE(ok);
+
+    // Long ASCII runs before, between and after other characters, across the eight-byte steps;
+    // GBK trail bytes in the ASCII range stay part of their character.
+    const std::string run(13, 'x');
+    struct Case {
+        std::string utf8, gbk;
+    } cases[] = {
+        {run + "汉" + run, run + "\xBA\xBA" + run},
+        {"ABCDEFG汉", "ABCDEFG\xBA\xBA"},
+        {"ABCDEFGH汉", "ABCDEFGH\xBA\xBA"},
+        {run + "丂@", run + "\x81\x40@"},
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8ToGbk(c.utf8, &ok), c.gbk) << c.utf8;
+        EXPECT_TRUE(ok) << c.utf8;
+        EXPECT_EQ(GbkToUtf8(c.gbk, &ok), c.utf8) << c.utf8;
+        EXPECT_TRUE(ok) << c.utf8;
+    }
+    EXPECT_EQ(Utf8ToGbk(run + "\xE6\xB1", &ok), run + "?");  // cut short after an ASCII run
+    EXPECT_FALSE(ok);
+}
+
+}  // namespace
+}  // namespace quelmo::test
+
+namespace quelmo::test {
+namespace {
+
+// No home and a working folder that was removed under the program: the work folder is the
+// relative "quelmo", and nothing is thrown at the caller.
+TEST(ContextDeathTest, WorkdirWithoutHomeOrWorkingFolderIsRelative) {
+    EXPECT_EXIT(
+        {
+            TempDir gone;
+            const std::filesystem::path cwd = gone.path() / "cwd";
+            std::filesystem::create_directories(cwd);
+            if (::chdir(cwd.c_str()) != 0) std::_Exit(2);
+            std::filesystem::remove(cwd);
+            for (const char* name : {"QUELMO_HOME", "XDG_DATA_HOME", "HOME"}) ::unsetenv(name);
+            std::_Exit(ResolveWorkdir() == std::filesystem::path("quelmo") ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 #include "display/tcmd.h"
 #include "display/tgd.h"
 #include "editors/ui/chooser_forms.h"
+#include "flash/layout.h"
+#include "flash/trom.h"
 #include "editors/ui/editcmd_form.h"
 #include "editors/ui/screen_view.h"
 #include "frame_fixture.h"
@@ -632,12 +634,18 @@ private slots:
         design->SimulateDisplay();
         const Framebuffer fb = design->Screen()->View();
         const uint32_t red = Tgd::ModuleToDesktop(0xF800);
-        int ink = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 8; ++x) ink += fb.At(x, y) == red;
-        QVERIFY(ink > 10);
-        QVERIFY(ink < 64);
-        QCOMPARE(fb.At(8, 0), kBlack);
+        // The glyph in the image: 8 columns of 2 bytes, bit r % 8 of byte 2 x + r / 8 is row r.
+        const uint8_t* glyph = f.g->Rom().Image() + flash::kAsc16 + ('A' - 0x20) * flash::kAsc16GlyphBytes;
+        int set = 0;
+        for (int x = 0; x < 8; ++x)
+            for (int y = 0; y < 16; ++y) {
+                const bool ink = (glyph[2 * x + y / 8] >> (y % 8)) & 1;
+                set += ink;
+                QCOMPARE(fb.At(x, y), ink ? red : Rgb(0, 0, 0));
+            }
+        QVERIFY(set > 10);  // a glyph, not an empty or solid cell
+        QVERIFY(set < 100);
+        QCOMPARE(fb.At(8, 0), Rgb(0, 0, 0));
     }
 
     void screenPixelsStaySharpWhenScaled() {

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMovie>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -132,10 +133,30 @@ private slots:
         QCOMPARE(cell.size(), QSize(160, 160));
         const QImage shown = bgp->viewport()->grab().toImage();
         QVERIFY(Near(shown.pixelColor(cell.center()), first));
-        int ink = 0;
-        for (int y = cell.top() + 3; y < cell.top() + 16; ++y)
-            for (int x = cell.left() + 3; x < cell.left() + 40; ++x) ink += shown.pixelColor(x, y).value() < 80;
-        QVERIFY(ink > 5);
+        // The caption's glyphs, drawn alone in the list's font where the button draws them: the
+        // shown pixels are dark where the glyphs cover them and light where they do not.
+        const QFontMetrics metrics(bgp->font());
+        QImage glyphs(cell.size(), QImage::Format_ARGB32_Premultiplied);
+        glyphs.fill(Qt::transparent);
+        {
+            QPainter p(&glyphs);
+            p.setFont(bgp->font());
+            p.setPen(Qt::black);
+            p.drawText(QRect(2, 1, cell.width() - 2, metrics.height() + 1), Qt::AlignLeft | Qt::AlignTop, texts[0]);
+        }
+        int covered = 0;
+        for (int y = 0; y < metrics.height(); ++y)
+            for (int x = 0; x < metrics.horizontalAdvance(texts[0]) + 2; ++x) {
+                const int coverage = qAlpha(glyphs.pixel(x, y));
+                const int value = shown.pixelColor(cell.left() + x, cell.top() + y).value();
+                if (coverage >= 230) {
+                    ++covered;
+                    QVERIFY2(value < 80, qPrintable(QString("(%1,%2) should be ink").arg(x).arg(y)));
+                } else if (coverage == 0) {
+                    QVERIFY2(value > 150, qPrintable(QString("(%1,%2) should be paper").arg(x).arg(y)));
+                }
+            }
+        QVERIFY(covered > 5);
     }
 
     void draggedOrderIsWhatMakeAndSortTake() {
@@ -235,6 +256,23 @@ private slots:
         QCOMPARE(made.count(), 0);
         QVERIFY(!fs::exists(w.Root() / "temp" / "pic.sbin"));
         QVERIFY(!fs::exists(w.Root() / "temp" / "pic.idx"));
+
+        // A folder that cannot be read (a file took its name) is shown with its reason, lists
+        // nothing, and Make keeps the data files made before.
+        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(4, 4, 0, 0, 0));
+        QVERIFY(Trigger(form, "reflash"));
+        QVERIFY(Trigger(form, "make"));
+        QCOMPARE(made.count(), 1);
+        const std::string sbin = test::ReadFile(w.Root() / "temp" / "pic.sbin");
+        fs::remove_all(w.Flash());
+        std::ofstream(w.Flash()) << "not a folder";
+        QVERIFY(Trigger(form, "reflash"));
+        QVERIFY2(form.StatusText().contains("cannot read the picture folder"), qPrintable(form.StatusText()));
+        QCOMPARE(Texts(form), QStringList{});
+        QVERIFY(Trigger(form, "make"));
+        QVERIFY2(form.StatusText().contains("cannot read the picture folder"), qPrintable(form.StatusText()));
+        QCOMPARE(made.count(), 1);
+        QCOMPARE(test::ReadFile(w.Root() / "temp" / "pic.sbin"), sbin);
     }
 
     void openFolderMakesTheFolderFirst_data() {
