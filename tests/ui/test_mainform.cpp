@@ -621,8 +621,10 @@ private slots:
         f.OpenOffline("demo");
         f.main->resize(size);
         const QString shots = qEnvironmentVariable("QUELMO_SHOTS");
-        for (const char* window : {"prjini", "pic", "editcmd", "gif", "sdpic"}) {
-            f.main->Navigate(window);
+        for (const ui::WindowEntry& e : ui::ProgramWindows()) {
+            if (e.modal) continue;
+            const char* window = e.name.c_str();
+            f.main->Navigate(e.name);
             QApplication::processEvents();
             const QImage shot = f.main->grab().toImage();
             QCOMPARE(shot.size(), size);
