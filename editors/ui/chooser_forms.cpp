@@ -198,7 +198,7 @@ Tselascform::Tselascform(QWidget* parent) : ChooserDialog(parent) {
         const QString ch = QString(QChar(c));
         b->setObjectName(QStringLiteral("asc%1").arg(c));
         b->setText(c == '&' ? QStringLiteral("&&") : ch);
-        b->setAccessibleName(ch);
+        b->setAccessibleName(c == ' ' ? QStringLiteral("space") : ch);
         b->setFixedSize(26, 24);
         connect(b, &QToolButton::clicked, this, [this, c] { Pick(c); });
         asc_grid->addWidget(b, (c - 32) / 19, (c - 32) % 19);
