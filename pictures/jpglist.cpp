@@ -176,7 +176,13 @@ Result<std::vector<int>> Tjpglist::LoadAll(const std::vector<std::filesystem::pa
     };
     const int workers = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), count));
     std::vector<std::thread> pool;
-    for (int t = 1; t < workers; ++t) pool.emplace_back(work);
+    for (int t = 1; t < workers; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the ones running (this one too) do the rest
+        }
+    }
     work();
     for (std::thread& t : pool) t.join();
 
