@@ -108,15 +108,25 @@ Status DecodeJpeg(const std::string& bytes, const JpegSink& sink) {
         }
         jpeg_finish_decompress(&cinfo);
     } else if (!refused) {
+        if (sink.fit > 0) {
+            // The DCT scaling skips most of the work for a preview of a large picture.
+            const int longer = std::max(width, height);
+            int denom = 8;
+            while (denom > 1 && longer < sink.fit * denom) denom /= 2;
+            cinfo.scale_num = 1;
+            cinfo.scale_denom = static_cast<unsigned>(denom);
+        }
         jpeg_start_decompress(&cinfo);
-        row.resize(static_cast<size_t>(width) * cinfo.output_components);
-        if (cmyk) converted.resize(static_cast<size_t>(width) * 3);
+        const int out_width = static_cast<int>(cinfo.output_width);
+        if (sink.on_scaled) sink.on_scaled(out_width, static_cast<int>(cinfo.output_height));
+        row.resize(static_cast<size_t>(out_width) * cinfo.output_components);
+        if (cmyk) converted.resize(static_cast<size_t>(out_width) * 3);
         while (cinfo.output_scanline < cinfo.output_height) {
             JSAMPROW rows[1] = {row.data()};
             const int y = static_cast<int>(cinfo.output_scanline);
             if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
             if (cmyk) {
-                CmykToRgb<3>(row.data(), converted.data(), width, cinfo.saw_Adobe_marker);
+                CmykToRgb<3>(row.data(), converted.data(), out_width, cinfo.saw_Adobe_marker);
                 sink.on_row(y, converted.data());
             } else {
                 sink.on_row(y, row.data());

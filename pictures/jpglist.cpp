@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <optional>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -155,7 +156,49 @@ Result<int> Tjpglist::Load(const std::filesystem::path& file) {
     return loaded_++;
 }
 
-Result<PictureSlot> Tjpglist::ReadForList(const std::filesystem::path& file) {
+Result<std::vector<int>> Tjpglist::LoadAll(const std::vector<std::filesystem::path>& files, int threads, Thumbs thumbs,
+                                           size_t* failed) {
+    const size_t count = std::min(files.size(), static_cast<size_t>(std::max(Capacity() - loaded_, 0)));
+    std::vector<std::optional<Result<PictureSlot>>> read(count);
+    std::atomic<size_t> next{0};
+    // Each worker takes the next file; a failure stops the others from starting later files.
+    std::atomic<size_t> first_failure{count};
+    auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < count;) {
+            if (i > first_failure.load()) break;
+            read[i] = ReadForList(files[i], thumbs);
+            if (!*read[i]) {
+                size_t seen = first_failure.load();
+                while (i < seen && !first_failure.compare_exchange_weak(seen, i)) {
+                }
+            }
+        }
+    };
+    const int workers = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), count));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < workers; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the ones running (this one too) do the rest
+        }
+    }
+    work();
+    for (std::thread& t : pool) t.join();
+
+    std::vector<int> slots;
+    for (size_t i = 0; i < count; ++i) {
+        if (!*read[i]) {
+            if (failed) *failed = i;
+            return read[i]->error();
+        }
+        slots_[static_cast<size_t>(loaded_)] = std::move(**read[i]);
+        slots.push_back(loaded_++);
+    }
+    return slots;
+}
+
+Result<PictureSlot> Tjpglist::ReadForList(const std::filesystem::path& file, Thumbs thumbs) {
     // A picture too large to hold in memory is far too large for the module: the list keeps its
     // size and a blank thumbnail, and Make leaves it out.
     PictureSlot slot{file, 0, 0, {}};
@@ -181,16 +224,20 @@ Result<PictureSlot> Tjpglist::ReadForList(const std::filesystem::path& file) {
             slot.width = w;
             slot.height = h;
             whole = static_cast<int64_t>(w) * h <= kMaxDecodePixels;
-            if (whole) picture.Resize(w, h, 0);
+            if (whole && thumbs == Thumbs::kExact) picture.Resize(w, h, 0);
             return whole;
         };
+        if (thumbs == Thumbs::kPreview) {
+            sink.fit = kThumbSize;
+            sink.on_scaled = [&](int w, int h) { picture.Resize(w, h, 0); };
+        }
         sink.on_row = [&](int y, const uint8_t* rgb) {
             std::memcpy(picture.At(0, y), rgb, static_cast<size_t>(picture.width) * 3);
         };
         if (auto s = DecodeJpeg(*bytes, sink); !s) return Error{file.string() + ": " + s.error().message, 2};
     }
     if (whole)
-        slot.thumbnail = MakeThumbnail(picture);
+        slot.thumbnail = MakeThumbnail(picture, slot.width, slot.height);
     else
         slot.thumbnail.Resize(kThumbSize, kThumbSize, 0xFF);
     return slot;

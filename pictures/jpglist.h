@@ -51,6 +51,9 @@ inline void PixelBytes(const uint8_t* rgb, uint8_t& high, uint8_t& low) {
 // The list's preview: pictures larger than 160 x 160 are scaled to fit, keeping their aspect,
 // and centred on white; smaller ones are shown as they are.
 Picture MakeThumbnail(const Picture& picture);
+// The same for a picture of full_width x full_height that reached us scaled down: framed as the
+// full picture, its pixels averaged from the smaller one.
+Picture MakeThumbnail(const Picture& picture, int full_width, int full_height);
 
 }  // namespace pictures
 
@@ -77,6 +80,15 @@ public:
     // Decodes a file into the next slot and returns the slot's number. Refused when the list is
     // at its capacity or the file cannot be decoded; the error names the file.
     Result<int> Load(const std::filesystem::path& file);
+    // How the thumbnails are made: from every pixel, or (for a chooser's quick look) from the
+    // picture as the decoder scales it down on the way, which is several times faster.
+    enum class Thumbs { kExact, kPreview };
+    // Loads the files into the next slots in their order, decoding on up to `threads` threads
+    // at once: the slot numbers, one per file. Files beyond the capacity are not loaded (fewer
+    // numbers). The first file that cannot be decoded ends the loading there: the files before
+    // it keep their slots, and `failed` (when given) hears how many those are.
+    Result<std::vector<int>> LoadAll(const std::vector<std::filesystem::path>& files, int threads,
+                                     Thumbs thumbs = Thumbs::kExact, size_t* failed = nullptr);
     int LoadedCount() const { return loaded_; }
     const PictureSlot& Slot(int s) const { return slots_[static_cast<size_t>(s)]; }
 
@@ -110,7 +122,7 @@ public:
     size_t DataPosition() const { return position_; }
 
 private:
-    static Result<PictureSlot> ReadForList(const std::filesystem::path& file);
+    static Result<PictureSlot> ReadForList(const std::filesystem::path& file, Thumbs thumbs = Thumbs::kExact);
     void WriteRecord(int n, int width, int height, uint32_t address);
 
     PicLayout layout_;

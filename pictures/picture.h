@@ -46,6 +46,11 @@ struct JpegSink {
     std::function<bool(int width, int height)> on_size;
     std::function<void(int y, const uint8_t* rgb)> on_row;
     std::function<void(int y, int count, const uint8_t* const* rgbx)> on_strip;
+    // Rows only: when above 0 the decoder may scale the picture down by 2, 4 or 8 as long as
+    // its longer side divided by that keeps at least `fit` pixels; on_scaled then hears the
+    // size of the rows that follow (on_size still hears the picture's own size).
+    int fit = 0;
+    std::function<void(int width, int height)> on_scaled;
 };
 Status DecodeJpeg(const std::string& bytes, const JpegSink& sink);
 Result<Picture> DecodeJpeg(const std::string& bytes);

@@ -27,7 +27,17 @@ bool IsJpegName(const std::string& name) {
 
 bool IsGif(const std::string& name) { return Lower(fs::path(name).extension().string()) == ".gif"; }
 
-bool IsNumbered(const std::string& name, int n) { return fs::path(name).stem().string() == std::to_string(n); }
+// N of a file named N.ext with N in 1 .. the slot count written without leading zeros; else 0.
+int NameNumber(const std::string& name) {
+    const std::string stem = fs::path(name).stem().string();
+    if (stem.empty() || stem.size() > 4 || stem[0] == '0') return 0;
+    int n = 0;
+    for (const char c : stem) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n <= pictures::kSlots ? n : 0;
+}
 
 // The folder's regular files, in byte order of their names. A folder that does not exist holds
 // none; one that cannot be read is an error, never an empty list.
@@ -96,7 +106,7 @@ std::string PictureList::ItemText(size_t p) const {
     return std::to_string(shown) + "(" + items_[p].name + ")";
 }
 
-Status PictureList::Reflash() {
+Status PictureList::Reflash(Tjpglist::Thumbs thumbs, int threads) {
     builder_.Reset();
     items_.clear();
     const bool flash = Layout() == PicLayout::kFlash;
@@ -105,40 +115,47 @@ Status PictureList::Reflash() {
     if (!listed) return listed.error();
     const std::vector<std::string>& names = *listed;
     std::set<std::string> taken;
-    auto take = [&](const std::string& name) -> Status {
+    std::vector<std::string> order;
+    auto take = [&](const std::string& name) {
         taken.insert(name);
-        PictureItem item{name, -1};
-        if (builder_.LoadedCount() < builder_.Capacity()) {
-            auto slot = builder_.Load(folder_ / name);
-            if (!slot) return slot.error();
-            item.slot = *slot;
-        }
-        items_.push_back(std::move(item));
-        return {};
+        order.push_back(name);
     };
-    // Numbered files first, by number: N.jpg then N.gif.
+    // Numbered files first, by number: N.jpg then N.gif. Each name's number is read once.
+    std::vector<std::vector<const std::string*>> numbered(pictures::kSlots + 1);
+    for (const std::string& name : names)
+        if (const int n = NameNumber(name); n > 0) numbered[static_cast<size_t>(n)].push_back(&name);
     for (int n = 1; n <= pictures::kSlots; ++n) {
-        for (const std::string& name : names)
-            if (IsNumbered(name, n) && IsJpegName(name))
-                if (auto s = take(name); !s) return s;
+        for (const std::string* name : numbered[static_cast<size_t>(n)])
+            if (IsJpegName(*name)) take(*name);
         if (flash)
-            for (const std::string& name : names)
-                if (IsNumbered(name, n) && IsGif(name))
-                    if (auto s = take(name); !s) return s;
+            for (const std::string* name : numbered[static_cast<size_t>(n)])
+                if (IsGif(*name)) take(*name);
     }
     // Then the others: GIF files (flash list only), then JPEG files. Names beginning with "_@"
     // are files halfway through a sort.
-    auto others = [&](bool gif) -> Status {
+    auto others = [&](bool gif) {
         for (const std::string& name : names) {
             if (taken.count(name) || name.rfind("_@", 0) == 0) continue;
-            if (gif ? IsGif(name) : IsJpegName(name))
-                if (auto s = take(name); !s) return s;
+            if (gif ? IsGif(name) : IsJpegName(name)) take(name);
         }
-        return {};
     };
-    if (flash)
-        if (auto s = others(true); !s) return s;
-    return others(false);
+    if (flash) others(true);
+    others(false);
+
+    // The pictures decode side by side; the list takes them in its order, up to the capacity.
+    std::vector<fs::path> files;
+    for (const std::string& name : order) files.push_back(folder_ / name);
+    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::min(8u, std::thread::hardware_concurrency())));
+    size_t failed = 0;
+    const int first = builder_.LoadedCount();
+    auto slots = builder_.LoadAll(files, threads, thumbs, &failed);
+    // The files before a failure keep the slots they were loaded into, one after the other.
+    const size_t loaded = static_cast<size_t>(builder_.LoadedCount() - first);
+    const size_t kept = slots ? order.size() : failed;
+    for (size_t i = 0; i < kept; ++i)
+        items_.push_back(PictureItem{order[i], i < loaded ? first + static_cast<int>(i) : -1});
+    if (!slots) return slots.error();
+    return {};
 }
 
 Status PictureList::MoveItem(size_t from, size_t to) {

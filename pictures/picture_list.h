@@ -34,7 +34,9 @@ public:
     // are listed without a slot. A picture that cannot be decoded ends the reflash there with an
     // error naming the file; the items before it stay. A folder that cannot be read gives an
     // empty list and an error with the reason (a folder that does not exist holds no pictures).
-    Status Reflash();
+    // `thumbs` says how the builder makes the thumbnails; the pictures decode on `threads`
+    // threads (0: one per core, up to 8).
+    Status Reflash(Tjpglist::Thumbs thumbs = Tjpglist::Thumbs::kExact, int threads = 0);
     const std::vector<PictureItem>& Items() const { return items_; }
 
     // Moves the item at position `from` to position `to`, the items between shifting by one, as

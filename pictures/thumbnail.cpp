@@ -6,15 +6,19 @@
 
 namespace quelmo::pictures {
 
-Picture MakeThumbnail(const Picture& picture) {
+Picture MakeThumbnail(const Picture& picture) { return MakeThumbnail(picture, picture.width, picture.height); }
+
+Picture MakeThumbnail(const Picture& picture, int full_width, int full_height) {
     const int w = picture.width, h = picture.height;
-    if (w <= kThumbSize && h <= kThumbSize) return picture;
+    if (full_width <= kThumbSize && full_height <= kThumbSize) return picture;
     // Fit the longer side to 160; the other side is 160 x short / long, at least 1.
     int sw = kThumbSize, sh = kThumbSize;
-    if (static_cast<double>(w) / kThumbSize > static_cast<double>(h) / kThumbSize)
-        sh = std::max(kThumbSize * h / w, 1);
+    // The frame follows the picture's own size, so a picture the decoder scaled down on the way
+    // sits exactly where its exact thumbnail would.
+    if (static_cast<double>(full_width) / kThumbSize > static_cast<double>(full_height) / kThumbSize)
+        sh = std::max(kThumbSize * full_height / full_width, 1);
     else
-        sw = std::max(kThumbSize * w / h, 1);
+        sw = std::max(kThumbSize * full_width / full_height, 1);
     const int left = (kThumbSize - sw) / 2, top = (kThumbSize - sh) / 2;
     Picture thumb;
     thumb.Resize(kThumbSize, kThumbSize, 0xFF);
@@ -43,6 +47,12 @@ Picture MakeThumbnail(const Picture& picture) {
         for (int i = 0; i < sw; ++i) {
             const int c0 = col_start[static_cast<size_t>(i)], c1 = col_end[static_cast<size_t>(i)];
             if (c0 >= c1 || r0 >= r1) continue;
+            uint8_t* out = thumb.At(left + i, top + j);
+            if (c1 - c0 == 1 && r1 - r0 == 1) {  // one source pixel: nothing to average
+                const uint8_t* p = picture.At(c0, r0);
+                out[0] = p[0], out[1] = p[1], out[2] = p[2];
+                continue;
+            }
             uint64_t sum[3] = {0, 0, 0};
             for (int y = r0; y < r1; ++y) {
                 const uint8_t* p = picture.At(c0, y);
@@ -53,7 +63,6 @@ Picture MakeThumbnail(const Picture& picture) {
                 }
             }
             const uint64_t count = static_cast<uint64_t>(c1 - c0) * static_cast<uint64_t>(r1 - r0);
-            uint8_t* out = thumb.At(left + i, top + j);
             for (int k = 0; k < 3; ++k) out[k] = static_cast<uint8_t>(sum[k] / count);
         }
     }

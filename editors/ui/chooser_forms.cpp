@@ -127,8 +127,9 @@ void Tselpicform::Reflash(bool force) {
     listing_ = listing;
 
     PictureList list = PictureList::ForFlash(workdir_);
-    (void)list.Reflash();  // a picture that cannot be decoded ends the list there
-    // The list has made every picture's 160 x 160 thumbnail while loading it.
+    // A picture that cannot be decoded ends the list there. The thumbnails are the quick ones:
+    // the decoder scales each picture down on the way.
+    (void)list.Reflash(Tjpglist::Thumbs::kPreview);
     std::vector<QImage> images;
     for (const auto& item : list.Items())
         images.push_back(item.slot >= 0 ? ToQImage(list.Builder().Slot(item.slot).thumbnail) : QImage());
@@ -198,7 +199,7 @@ Tselascform::Tselascform(QWidget* parent) : ChooserDialog(parent) {
         const QString ch = QString(QChar(c));
         b->setObjectName(QStringLiteral("asc%1").arg(c));
         b->setText(c == '&' ? QStringLiteral("&&") : ch);
-        b->setAccessibleName(ch);
+        b->setAccessibleName(c == ' ' ? QStringLiteral("space") : ch);
         b->setFixedSize(26, 24);
         connect(b, &QToolButton::clicked, this, [this, c] { Pick(c); });
         asc_grid->addWidget(b, (c - 32) / 19, (c - 32) % 19);

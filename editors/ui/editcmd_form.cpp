@@ -70,7 +70,9 @@ QToolButton* ToolButton(QWidget* parent, const char* name, const QString& text, 
     b->setObjectName(name);
     b->setText(text);
     b->setToolTip(hint);
-    b->setAccessibleName(hint);
+    // Read out by its caption, the hint as what it does.
+    b->setAccessibleName(text);
+    b->setAccessibleDescription(hint);
     return b;
 }
 

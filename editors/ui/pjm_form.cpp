@@ -65,7 +65,6 @@ Tpjmform::Tpjmform(ShellHost& host, QWidget* parent)
 
     pjmbh_ = new QLabel("---", this);
     pjmbh_->setObjectName("pjmbh");
-    pjmbh_->setAccessibleName("pjmbh");
     pjmbh_->setMinimumWidth(36);
     pjmname_ = new QLineEdit(this);
     pjmname_->setObjectName("pjmname");
@@ -108,7 +107,9 @@ Tpjmform::Tpjmform(ShellHost& host, QWidget* parent)
         b->setObjectName(name);
         b->setText(text);
         b->setToolTip(hint);
-        b->setAccessibleName(hint);
+        // Read out by its caption, the hint as what it does.
+        b->setAccessibleName(text);
+        b->setAccessibleDescription(hint);
         tools->addWidget(b);
         return b;
     };
@@ -187,7 +188,9 @@ void Tpjmform::showEvent(QShowEvent* event) {
 
 void Tpjmform::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Reload();
+    // Every window of the frame hears the frame's activation: only the one in front reloads, so
+    // the upload window keeps the receive view while the program comes back to the front.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) Reload();
 }
 
 std::string Tpjmform::EditAreaText() const { return AreaToGbk(txmemo_->toPlainText(), nullptr); }
@@ -240,7 +243,8 @@ void Tpjmform::ImportOldPages() {
     if (!Ask(this, QString::fromUtf8(pages::kImportQuestion.data(), static_cast<int>(pages::kImportQuestion.size()))))
         return;
     const QString file = ChooseOpenFile(this, "choose old GPU folder/scr/page1.str data file",
-                                        QString::fromUtf8("老格式数据 (page1.str Page1.str PAGE1.STR)"));
+                                        QString::fromUtf8("老格式数据 (page1.str Page1.str PAGE1.STR)"),
+                                        QString::fromStdString(host_.Context().Workdir().string()));
     if (file.isEmpty()) return;
     auto report = pages_.ImportOld(file.toStdString());
     if (!report) {

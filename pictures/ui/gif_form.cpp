@@ -25,6 +25,7 @@ QString Path(const fs::path& path) { return QString::fromStdString(path.string()
 QLabel* Preview(QWidget* parent, const char* name, QSize size) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
+    label->setAccessibleName(name);  // a picture: announced by its name
     label->setFixedSize(size);
     label->setFrameShape(QFrame::StyledPanel);
     label->setAlignment(Qt::AlignCenter);

@@ -112,6 +112,7 @@ PicForm::PicForm(PicLayout layout, const fs::path& workdir, QWidget* parent)
 
     // A wrapping left-to-right list, so a drop lands between two buttons and moves the row.
     bgp_->setObjectName("bgp");
+    bgp_->setAccessibleName("bgp");
     bgp_->setItemDelegate(new PicButtonDelegate(bgp_));
     bgp_->setViewMode(QListView::ListMode);
     bgp_->setFlow(QListView::LeftToRight);

@@ -28,6 +28,7 @@
 #include "shell/menu_rules.h"
 #include "shell/ui/messages.h"
 #include "shell/ui/status_bar.h"
+#include "shell/ui/start_form.h"
 #include "shell/ui/working_window.h"
 
 namespace quelmo::ui {
@@ -57,7 +58,6 @@ Tmainform::Tmainform(Tglobal& g, const WindowTable& windows, QWidget* parent)
     auto* label = new QLabel(tr("project file:"));
     label->setAccessibleName(label->text());
     gcname_->setObjectName("gcname");
-    gcname_->setAccessibleName("gcname");
     auto* topbar = new QWidget;
     topbar->setObjectName("topbar");
     auto* top = new QHBoxLayout(topbar);
@@ -248,6 +248,7 @@ void Tmainform::ShowWindow(const std::string& name) {
     auto it = windows_.find(name);
     if (it == windows_.end()) return;
     setUpdatesEnabled(false);
+    const bool was_in_front = it->second->isVisible();
     for (auto& [other, sub] : windows_)
         if (sub != it->second) sub->hide();
     it->second->showMaximized();
@@ -256,6 +257,9 @@ void Tmainform::ShowWindow(const std::string& name) {
     // The editors bring themselves up to date whenever they come to the front.
     if (auto* design = qobject_cast<Teditcmdform*>(it->second->widget())) design->Activate();
     if (auto* pjm = qobject_cast<Tpjmform*>(it->second->widget())) pjm->Reload();
+    // The start page fills itself when shown; shown again while in front (a project was just
+    // opened or created), it follows the new state too.
+    if (auto* start = qobject_cast<Tstartform*>(it->second->widget()); start && was_in_front) start->ShowAfresh();
     setUpdatesEnabled(true);
     update();
 }

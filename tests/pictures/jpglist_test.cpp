@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 
@@ -145,7 +146,7 @@ TEST(PictureFiles, PicturesTooLargeToHoldAreListedAndLeftOut) {
 TEST(PictureList, ReflashOrder) {
     Workdir w;
     const std::vector<uint8_t> pal{0, 0, 0, 255, 255, 255};
-    for (const char* name : {"b.jpg", "2.jpg", "a.gif", "1.gif", "512.jpg", "1.jpg", "c.JPEG", "_@3.jpg", "05.jpg"})
+    for (const char* name : {"b.jpg", "2.jpg", "a.gif", "1.gif", "512.jpg", "1.jpg", "c.JPEG", "_@3.jpg", "05.jpg", "513.jpg"})
         fs::path(name).extension() == ".gif" ? WriteGif(w.Flash() / name, 1, 1, pal, {SolidFrame(0, 0, 1, 1, 0)})
                                              : WriteJpeg(w.Flash() / name, Solid(1, 1, 0, 0, 0));
     fs::create_directories(w.Flash() / "3.jpg");  // a folder is no picture
@@ -154,7 +155,7 @@ TEST(PictureList, ReflashOrder) {
     auto flash = PictureList::ForFlash(w.dir.path());
     ASSERT_TRUE(flash.Reflash().ok());
     EXPECT_EQ(Names(flash), (std::vector<std::string>{"1.jpg", "1.gif", "2.jpg", "512.jpg", "a.gif", "05.jpg",
-                                                      "b.jpg", "c.JPEG"}));
+                                                      "513.jpg", "b.jpg", "c.JPEG"}));
     EXPECT_EQ(flash.ItemText(0), "1(1.jpg)");
     EXPECT_EQ(flash.PictureNumber(0), 1);
 
@@ -349,6 +350,96 @@ TEST(PictureList, UndecodableFileEndsTheReflashAndNamesTheFile) {
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.error().message.find("2.jpg"), std::string::npos) << s.error().message;
     EXPECT_EQ(Names(list), std::vector<std::string>{"1.jpg"});
+}
+
+// A smooth picture with a little texture, as photos are.
+Picture Gradient(int width, int height) {
+    Picture p;
+    p.Resize(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* c = p.At(x, y);
+            c[0] = static_cast<uint8_t>(x * 255 / width);
+            c[1] = static_cast<uint8_t>(y * 255 / height);
+            c[2] = static_cast<uint8_t>(128 + 100 * std::sin(x / 40.0) * std::cos(y / 30.0));
+        }
+    return p;
+}
+
+// Decoding side by side changes nothing: the same items, slots, sizes and thumbnails as one
+// picture after the other. The quick thumbnails keep the sizes and the framing, and differ
+// from the exact ones only by what scaling in the decoder rounds differently.
+TEST(PictureList, ThreadsAndQuickThumbnailsKeepTheList) {
+    Workdir w;
+    const std::pair<int, int> sizes[] = {{1300, 700}, {100, 50}, {640, 480}, {161, 400}, {854, 480}, {1, 1}};
+    int n = 1;
+    for (int round = 0; round < 3; ++round)
+        for (auto [width, height] : sizes) WriteJpeg(w.Flash() / (std::to_string(n++) + ".jpg"), Gradient(width, height), 90);
+    WriteGif(w.Flash() / "x.gif", 2, 1, {0, 0, 0, 9, 9, 9}, {SolidFrame(0, 0, 2, 1, 1)});
+
+    auto one = PictureList::ForFlash(w.dir.path());
+    ASSERT_TRUE(one.Reflash(Tjpglist::Thumbs::kExact, 1).ok());
+    ASSERT_EQ(one.Items().size(), 19u);
+    for (const auto thumbs : {Tjpglist::Thumbs::kExact, Tjpglist::Thumbs::kPreview}) {
+        auto many = PictureList::ForFlash(w.dir.path());
+        ASSERT_TRUE(many.Reflash(thumbs, 4).ok());
+        ASSERT_EQ(Names(many), Names(one));
+        for (size_t i = 0; i < one.Items().size(); ++i) {
+            SCOPED_TRACE(one.Items()[i].name);
+            ASSERT_EQ(many.Items()[i].slot, one.Items()[i].slot);
+            const PictureSlot& a = one.Builder().Slot(one.Items()[i].slot);
+            const PictureSlot& b = many.Builder().Slot(many.Items()[i].slot);
+            EXPECT_EQ(b.file, a.file);
+            EXPECT_EQ(b.width, a.width);
+            EXPECT_EQ(b.height, a.height);
+            ASSERT_EQ(b.thumbnail.width, a.thumbnail.width);
+            ASSERT_EQ(b.thumbnail.height, a.thumbnail.height);
+            int worst = 0;
+            double total = 0;
+            for (int y = 0; y < a.thumbnail.height; ++y)
+                for (int x = 0; x < a.thumbnail.width; ++x)
+                    for (int k = 0; k < 3; ++k) {
+                        const int d = std::abs(a.thumbnail.At(x, y)[k] - b.thumbnail.At(x, y)[k]);
+                        worst = std::max(worst, d);
+                        total += d;
+                    }
+            const double mean = total / (3.0 * a.thumbnail.width * a.thumbnail.height);
+            if (thumbs == Tjpglist::Thumbs::kExact || std::max(a.width, a.height) < 2 * 160) {
+                EXPECT_EQ(worst, 0);  // nothing to scale in the decoder
+            } else {
+                EXPECT_LE(mean, 2.0);
+                EXPECT_LE(worst, 24);  // the white margins and the framing are the same
+            }
+        }
+    }
+}
+
+// Whichever thread meets a broken picture first, the list ends just before it.
+TEST(PictureList, UndecodableFileEndsTheListInOrderWhateverTheThreads) {
+    for (const int broken : {1, 2, 17, 40}) {
+        SCOPED_TRACE(broken);
+        Workdir w;
+        std::vector<std::string> before;
+        for (int n = 1; n <= 40; ++n) {
+            const fs::path file = w.Flash() / (std::to_string(n) + ".jpg");
+            if (n == broken) {
+                std::ofstream(file, std::ios::binary) << "\xFF\xD8 not a picture";
+            } else {
+                WriteJpeg(file, Gradient(200 + n, 120));
+                if (n < broken) before.push_back(file.filename().string());
+            }
+        }
+        for (const int threads : {1, 2, 8}) {
+            auto list = PictureList::ForFlash(w.dir.path());
+            const Status s = list.Reflash(Tjpglist::Thumbs::kPreview, threads);
+            ASSERT_FALSE(s.ok());
+            EXPECT_NE(s.error().message.find(std::to_string(broken) + ".jpg"), std::string::npos) << s.error().message;
+            EXPECT_EQ(Names(list), before);
+            EXPECT_EQ(list.Builder().LoadedCount(), static_cast<int>(before.size()));
+            // The pictures before it keep their slots, so Make still takes them.
+            for (size_t i = 0; i < list.Items().size(); ++i) EXPECT_EQ(list.Items()[i].slot, static_cast<int>(i));
+        }
+    }
 }
 
 // An 8 x 8 CMYK JPEG of full cyan, as libjpeg writes it: marked as Adobe's, whose channels are

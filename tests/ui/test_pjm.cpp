@@ -140,6 +140,8 @@ private slots:
         QCOMPARE(answers.boxes.size(), size_t(3));
         QCOMPARE(answers.boxes[2].kind, ui::Box::OpenFile);
         QCOMPARE(answers.boxes[2].text, QString("choose old GPU folder/scr/page1.str data file"));
+        // The dialog starts in the program's working folder.
+        QCOMPARE(answers.boxes[2].path, QString::fromStdString(p.host.g.Workdir().string()));
         QCOMPARE(p.Store("pgcn0"), std::string("CLS(0);\r\nDS12(0,0,'x',1);"));
         QCOMPARE(p.Store("pgcn2"), std::string("BOX(0,0,9,9,1);"));
         QCOMPARE(p.Store("pgcn1"), std::string("CLS(2);"));
