@@ -21,6 +21,7 @@
 #include "frame_fixture.h"
 #include "ime/resources.h"
 #include "ime/ui/pymb_form.h"
+#include "link/ui/commcon_form.h"
 #include "link/ui/sync_form.h"
 #include "link/upload.h"
 #include "link/virtual_module.h"
@@ -226,9 +227,15 @@ private slots:
         f.main->grab().save("/tmp/quelmo_device_flow_sync.png");
     }
 
-    // Closing the program's window stops the run at its next step; the frame then goes away
-    // with the port still open.
+    // Closing the program's window, or 'exit', stops the run at its next step; the frame then
+    // goes away with the port still open.
+    void closingTheMainWindowStopsAnUpload_data() {
+        QTest::addColumn<bool>("exit");
+        QTest::newRow("window closed") << false;
+        QTest::newRow("exit") << true;
+    }
     void closingTheMainWindowStopsAnUpload() {
+        QFETCH(bool, exit);
         auto module = StartModule(2);
         QVERIFY(module);
         auto f = std::make_unique<test::Frame>();
@@ -246,7 +253,7 @@ private slots:
             if (done != 2) return;
             QTimer::singleShot(0, f->main.get(), [&] {
                 since_close.start();
-                f->main->close();
+                exit ? f->main->Exit() : static_cast<void>(f->main->close());
             });
         };
         Click(sync, "bsync");
@@ -266,6 +273,40 @@ private slots:
         f.reset();
         QCoreApplication::processEvents();
         QVERIFY(responder.boxes.empty());
+    }
+
+    // The module listens at the last rate the search tries; the window closes at the first.
+    void closingTheMainWindowEndsASearch() {
+        VirtualModuleOptions o;
+        o.baud = 256000;
+        auto created = VirtualModule::Create(o);
+        QVERIFY(created.ok());
+        auto module = std::move(*created);
+        module->Start();
+        test::Frame f;
+        OpenProject(f);
+        QTemporaryDir no_devices;
+        auto* commcon = qobject_cast<ui::Tcommconform*>(f.main->Window("commcon"));
+        QVERIFY(commcon);
+        commcon->SetPortRoot(no_devices.path().toStdString());
+        QVERIFY(f.Choose("c1"));
+        QLineEdit* edit = Child<QComboBox>(commcon, "cbcomm")->lineEdit();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, QString::fromStdString(module->DevicePath()));
+
+        ui::Responder responder;
+        QElapsedTimer since_close;
+        QTimer::singleShot(50, f.main.get(), [&] {
+            since_close.start();
+            f.main->close();
+        });
+        Click(commcon, "Button1");
+        QVERIFY(since_close.isValid());
+        QVERIFY2(since_close.elapsed() < 500, qPrintable(QString::number(since_close.elapsed())));
+        QCOMPARE(f.main->Link().ConnectionState, 0);
+        QVERIFY(!f.main->Link().Comm().IsOpen());
+        QVERIFY(responder.boxes.empty());
+        QVERIFY(!commcon->Busy());
     }
 
     // The far end of the line goes away: the virtual module closes it, or its process is killed.
