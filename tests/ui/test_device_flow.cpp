@@ -275,6 +275,37 @@ private slots:
         QVERIFY(responder.boxes.empty());
     }
 
+    // The module stops answering after the checksums and the first block: the run ends with
+    // its message, nothing stays connected and the menus and status panel say so.
+    void aModuleFallingSilentMidUpload() {
+        VirtualModuleOptions o;
+        o.memory = 2;
+        o.faults.silent_after = 3;  // INF, RCPG, one BUP
+        auto created = VirtualModule::Create(o);
+        QVERIFY(created.ok());
+        auto module = std::move(*created);
+        module->Start();
+        test::Frame f;
+        OpenProject(f);
+        ui::Responder responder;
+        Connect(f, module->DevicePath());
+        Connected(f, "2");
+        ui::Tsyncform* sync = SyncWindow(f);
+        QVERIFY(sync);
+        Click(sync, "bsync");
+        QCOMPARE(responder.Texts(),
+                 QStringList{"您的串口无法收到回复数据,请检查连接或者在连接界面增大延时值，然后重新连接串口再次上传!"});
+        QCOMPARE(f.main->Link().ConnectionState, 0);
+        QVERIFY(!f.main->Link().Comm().IsOpen());
+        QVERIFY(Enabled(f, "c1"));
+        QVERIFY(!Enabled(f, "c2"));
+        QVERIFY(!Enabled(f, "c3"));
+        QCOMPARE(PanelLine(f, "Label1"), QString("串口屏未连接!"));
+        QVERIFY(Child<QPushButton>(sync, "bsync")->isEnabled());
+        QVERIFY(f.Choose("c1"));
+        QCOMPARE(Child<QPushButton>(f.main->Window("commcon"), "Button2")->text(), QString("手动连接"));
+    }
+
     // The module listens at the last rate the search tries; the window closes at the first.
     void closingTheMainWindowEndsASearch() {
         VirtualModuleOptions o;
