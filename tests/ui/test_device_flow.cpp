@@ -333,7 +333,7 @@ private slots:
         });
         Click(commcon, "Button1");
         QVERIFY(since_close.isValid());
-        QVERIFY2(since_close.elapsed() < 500, qPrintable(QString::number(since_close.elapsed())));
+        QVERIFY2(since_close.elapsed() < 1000, qPrintable(QString::number(since_close.elapsed())));
         QCOMPARE(f.main->Link().ConnectionState, 0);
         QVERIFY(!f.main->Link().Comm().IsOpen());
         QVERIFY(responder.boxes.empty());
