@@ -122,6 +122,7 @@ bool DeviceLink::AutoSearch(const std::vector<std::string>& ports, std::string_v
     if (list.empty()) list.push_back(link_text::kNoPort);
     for (const std::string& port : list) {
         for (uint32_t rate : kBaudRates) {
+            if (StopRequested && StopRequested()) return false;
             comm_.SetCommName(port);
             comm_.SetBaudRate(rate);
             Log("测试" + port + " @ " + std::to_string(rate));

@@ -78,6 +78,9 @@ public:
     std::function<void(const std::string&)> OnLog;
     std::function<void(const std::string&)> OnMessage;
     std::function<void()> OnConnected;
+    // Asked before each probe of the automatic search; true ends the search there, with nothing
+    // connected (the program is closing).
+    std::function<bool()> StopRequested;
 
     TComm& Comm() { return comm_; }
     Trom& Rom() { return rom_; }

@@ -18,7 +18,6 @@
 #include "flash/trom.h"
 #include "link/device_link.h"
 #include "project/project.h"
-#include "shell/workspace_build.h"
 #include "shell/ui/messages.h"
 #include "shell/ui/shell_host.h"
 
@@ -211,12 +210,6 @@ void Tpjmform::ChoosePage(int n) {
     pjmname_->setText(FromGbk(chosen.name));
 }
 
-void Tpjmform::BuildImage() {
-    Warnings warnings;
-    if (Status s = BuildWorkspace(host_.Context(), &warnings); !s)
-        Inform(this, QString::fromStdString(s.error().message), QMessageBox::Warning);
-}
-
 void Tpjmform::SavePage() {
     bool text_ok = true, name_ok = true;
     const std::string text = AreaToGbk(txmemo_->toPlainText(), &text_ok);
@@ -235,7 +228,8 @@ void Tpjmform::SavePage() {
     const PageItem& item = pages_.Item(n);
     plist_->item(n)->setText(FromGbk(item.caption));
     plist_->item(n)->setToolTip(FromGbk(item.text));
-    BuildImage();
+    // The frame's refresh builds the image from the pages in memory and saves them; building
+    // from the workspace's files would read the settings back and drop the page just stored.
     host_.Refresh();
 }
 
@@ -252,7 +246,7 @@ void Tpjmform::ImportOldPages() {
         return;
     }
     ShowItems();
-    BuildImage();
+    host_.Refresh();
     if (!report->too_long.empty()) {
         QStringList numbers;
         for (int m : report->too_long) numbers << QString::number(m);

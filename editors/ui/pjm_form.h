@@ -46,7 +46,6 @@ protected:
 private:
     void ShowItems();
     void ShowReceived();
-    void BuildImage();
 
     ShellHost& host_;
     PageEditor pages_;

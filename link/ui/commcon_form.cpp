@@ -250,7 +250,11 @@ void Tcommconform::AutoConnect() {
     for (int i = 0; i < cbcomm_->count(); ++i) ports.push_back(cbcomm_->itemText(i).toStdString());
     // An empty list is searched as the single entry "无串口", which cannot be opened.
     if (ports.size() == 1 && ports[0] == link_text::kNoPort) ports.clear();
+    // Closing the main window ends the search at its next probe.
+    host_.StopFlag() = false;
+    link.StopRequested = [this] { return host_.StopFlag(); };
     const bool found = link.AutoSearch(ports, ysz_->text().toStdString());
+    link.StopRequested = nullptr;
     busy_ = false;
     CatchUpLog();
     RefreshButtons();

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <cstring>
 #include <fstream>
 
 #include "codegen/ui/ccode_form.h"
@@ -20,6 +21,8 @@
 #include "editors/ui/editcmd_form.h"
 #include "editors/ui/pjm_form.h"
 #include "core/hashtable.h"
+#include "flash/layout.h"
+#include "flash/trom.h"
 #include "frame_fixture.h"
 #include "design_host.h"
 
@@ -213,6 +216,38 @@ private slots:
         QTest::mouseClick(design->findChild<QPushButton*>("Button13"), Qt::LeftButton);
         QCOMPARE(f.main->CurrentWindow(), std::string("pjm"));
         QCOMPARE(pjm->EditAreaText(), std::string("CLS(0);\r\nSXY(10,20);DS16(0,0,'a',1);SXY(0,0);;\r\nBOX(0,0,9,9,1);"));
+    }
+
+    // In the program the project's settings are also on disk: a page saved or imported reaches
+    // the image at once and stays in the settings, which are never read back over it.
+    void savedAndImportedPagesReachTheImageInTheProgram() {
+        test::Frame f;
+        f.OpenOffline();
+        QVERIFY(f.Choose("p4"));
+        auto* pjm = f.main->Window("pjm");
+        auto* list = pjm->findChild<QListWidget*>("plist");
+        auto slot = [&f](int n) {
+            const char* text = reinterpret_cast<const char*>(f.g->Rom().Image() + flash::kPageTable + n * flash::kPageSlotSize);
+            return std::string(text, strnlen(text, flash::kPageSlotSize));
+        };
+        list->scrollToItem(list->item(4));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(4)).center());
+        pjm->findChild<QPlainTextEdit*>("txmemo")->setPlainText("CLS(0);\nBOX(1,1,8,8,1);");
+        ui::Responder answers;
+        QTest::mouseClick(pjm->findChild<QPushButton*>("Button2"), Qt::LeftButton);
+        QCOMPARE(f.g->Settings().GetValue("pgcn4"), std::string("CLS(0);\r\nBOX(1,1,8,8,1);"));
+        QCOMPARE(slot(4), std::string("CLS(0);BOX(1,1,8,8,1);"));
+
+        QTemporaryDir old;
+        std::ofstream(fs::path(old.path().toStdString()) / "Page3.str", std::ios::binary) << "x\r\nmenu\r\nBOX(0,0,9,9,1);\r\n";
+        std::ofstream(fs::path(old.path().toStdString()) / "Page1.str", std::ios::binary) << "x\r\nstart\r\nCLS(0);\r\n";
+        answers.answers = {true};
+        answers.files = {old.filePath("Page1.str")};
+        QTest::mouseClick(pjm->findChild<QAbstractButton*>("SpeedButton1"), Qt::LeftButton);
+        QCOMPARE(f.g->Settings().GetValue("pgcn2"), std::string("BOX(0,0,9,9,1);"));
+        QCOMPARE(slot(2), std::string("BOX(0,0,9,9,1);"));
+        QCOMPARE(f.g->Settings().GetValue("pgcn4"), std::string("CLS(0);\r\nBOX(1,1,8,8,1);"));
+        QCOMPARE(slot(4), std::string("CLS(0);BOX(1,1,8,8,1);"));
     }
 
     void theCCodeWindowConverts_data() {
