@@ -15,6 +15,7 @@
 #include "sdcard/ui/sdio_form.h"
 #include "sdcard/ui/sdstart_form.h"
 #include "shell/downloader.h"
+#include "shell/ui/ie_form.h"
 #include "shell/ui/start_form.h"
 
 namespace quelmo::ui {
@@ -77,7 +78,7 @@ const WindowTable& ProgramWindows() {
         {"sdpic", MakeSdPic},
         Entry<Tsdioform>("sdio"),
         {"ccode", MakeCcode, {}, true},  // modal: 'c code generate' shows it
-        // {"ie", ...},
+        Entry<Tieform>("ie"),
         Entry<Tstartform>("start"),
     };
     return table;
