@@ -97,9 +97,21 @@ Result<fs::path> FetchSample(const SampleEntry& entry, const fs::path& workdir, 
         bytes << in.rdbuf();
         if (!in || in.bad()) return Error{"cannot read " + entry.bundled.string(), 2};
         const std::string data = bytes.str();
-        if (auto s = WriteFileWhole(local, reinterpret_cast<const uint8_t*>(data.data()), data.size()); !s)
+        // A copy the user has since saved over is kept: the sample goes beside it under the first
+        // free name (demo-2.gpu, demo-3.gpu, ...), or opens from a copy that is still the same.
+        fs::path target = local;
+        for (int n = 2;; ++n) {
+            std::error_code ec;
+            if (!fs::exists(target, ec)) break;
+            std::ifstream old(target, std::ios::binary);
+            std::ostringstream held;
+            held << old.rdbuf();
+            if (old && held.str() == data) return target;
+            target = workdir / (local.stem().string() + "-" + std::to_string(n) + local.extension().string());
+        }
+        if (auto s = WriteFileWhole(target, reinterpret_cast<const uint8_t*>(data.data()), data.size()); !s)
             return s.error();
-        return local;
+        return target;
     }
     if (!server) return Error{"no server is set (QUELMO_SERVER)", 1};
     const std::string url = *server + std::string(kSamplePath) + UrlEscape(entry.server_name);

@@ -66,9 +66,10 @@ std::filesystem::path BundledSamplesFolder();
 // it could only be saved outside the working folder.
 std::vector<SampleEntry> SampleList(const std::filesystem::path& ser_ini, const std::filesystem::path& bundled_folder);
 
-// The sample's archive in the working folder: a bundled one is copied there, a server one is
-// downloaded from the sample folder of `server`. Either replaces a file of the same name only
-// when whole; on failure nothing in the working folder changes.
+// The sample's archive in the working folder: a bundled one is copied there (beside a changed
+// copy of the same name, never over it), a server one is downloaded from the sample folder of
+// `server`, replacing a file of the same name only when whole. On failure nothing in the
+// working folder changes.
 Result<std::filesystem::path> FetchSample(const SampleEntry& entry, const std::filesystem::path& workdir,
                                           const std::optional<std::string>& server, const DownloadOptions& options = {});
 

@@ -99,4 +99,14 @@ TEST(SampleList, FetchingCopiesOrDownloadsWholeOrNothing) {
     got = FetchSample(own, dir / "work", std::nullopt);
     ASSERT_TRUE(got);
     EXPECT_EQ(test::ReadFile(dir / "work" / "own.gpu"), "own archive");
+
+    // Opened again unchanged: the same copy. Saved over by the user: the copy is kept and the
+    // sample goes beside it.
+    EXPECT_EQ(*FetchSample(own, dir / "work", std::nullopt), dir / "work" / "own.gpu");
+    test::WriteFile(dir / "work" / "own.gpu", "the user's edits");
+    got = FetchSample(own, dir / "work", std::nullopt);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(*got, dir / "work" / "own-2.gpu");
+    EXPECT_EQ(test::ReadFile(dir / "work" / "own.gpu"), "the user's edits");
+    EXPECT_EQ(test::ReadFile(*got), "own archive");
 }
