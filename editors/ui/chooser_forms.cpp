@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/workdir.h"
 #include "core/gbk.h"
 #include "display/tgd.h"
 #include "editors/choosers.h"
@@ -112,7 +113,7 @@ Tselpicform::Tselpicform(std::filesystem::path workdir, QWidget* parent)
 
 void Tselpicform::Reflash(bool force) {
     // The folder as it stands (names, sizes, times): while it is unchanged the buttons stay.
-    const std::filesystem::path folder = workdir_ / "temp" / "pic";
+    const std::filesystem::path folder = WorkspaceOf(workdir_) / "pic";
     std::vector<std::string> entries;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
