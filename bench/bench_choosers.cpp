@@ -1,6 +1,8 @@
 // The picture chooser over a full flash picture list (511 JPEGs), on the offscreen platform:
 //   BM_OpenPictureChooser/W/H: a new dialog from nothing to shown, thumbnails made from the
 //     pictures of W x H (photo-like, four different ones in turn).
+//   BM_OpenPictureChooserAfterMake/W/H: the same once the picture list has been made: the
+//     chooser takes that list's thumbnails.
 //   BM_ReopenPictureChooser: the same dialog opened again with the folder unchanged (the
 //     thumbnails are kept).
 //   BM_ListThumbnails/W/H/preview/threads: the picture list's reflash alone, thumbnails exact
@@ -74,6 +76,26 @@ void BM_OpenPictureChooser(benchmark::State& state) {
     if (count != kPictures) state.SkipWithError("not every picture was listed");
 }
 BENCHMARK(BM_OpenPictureChooser)->Args({320, 240})->Args({854, 480})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The chooser opened after the picture list was made (the picture window's reflash or Make,
+// which decodes every picture anyway): it takes that list's thumbnails.
+void BM_OpenPictureChooserAfterMake(benchmark::State& state) {
+    const fs::path& workdir = Workdir(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    PictureList made = PictureList::ForFlash(workdir);
+    if (!made.Reflash()) state.SkipWithError("the picture list could not be made");
+    int count = 0;
+    for (auto _ : state) {
+        ui::Tselpicform d(workdir);
+        d.SetMadeList([&made] { return &made; });
+        d.Reflash();
+        d.show();
+        QApplication::processEvents();
+        count = d.Count();
+    }
+    state.counters["pictures"] = count;
+    if (count != kPictures) state.SkipWithError("not every picture was listed");
+}
+BENCHMARK(BM_OpenPictureChooserAfterMake)->Args({320, 240})->Args({854, 480})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReopenPictureChooser(benchmark::State& state) {
     ui::Tselpicform d(Workdir(854, 480));

@@ -106,9 +106,25 @@ std::string PictureList::ItemText(size_t p) const {
     return std::to_string(shown) + "(" + items_[p].name + ")";
 }
 
+std::string PictureList::FolderState(const fs::path& folder) {
+    std::vector<std::string> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code e2;
+        entries.push_back(it->path().filename().string() + "|" + std::to_string(it->file_size(e2)) + "|" +
+                          std::to_string(it->last_write_time(e2).time_since_epoch().count()));
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string state;
+    for (const auto& e : entries) state += e + "\n";
+    return state;
+}
+
 Status PictureList::Reflash(Tjpglist::Thumbs thumbs, int threads) {
     builder_.Reset();
     items_.clear();
+    state_at_reflash_.clear();
+    std::string state = FolderState(folder_);
     const bool flash = Layout() == PicLayout::kFlash;
     auto listed = ListFiles(folder_);
     listing_ = listed ? Status() : Status(listed.error());
@@ -155,6 +171,7 @@ Status PictureList::Reflash(Tjpglist::Thumbs thumbs, int threads) {
     for (size_t i = 0; i < kept; ++i)
         items_.push_back(PictureItem{order[i], i < loaded ? first + static_cast<int>(i) : -1});
     if (!slots) return slots.error();
+    state_at_reflash_ = std::move(state);
     return {};
 }
 
@@ -168,6 +185,8 @@ Status PictureList::MoveItem(size_t from, size_t to) {
     else
         std::rotate(first + static_cast<ptrdiff_t>(to), first + static_cast<ptrdiff_t>(from),
                     first + static_cast<ptrdiff_t>(from) + 1);
+    // The order is the user's now, no longer the folder's.
+    state_at_reflash_.clear();
     return {};
 }
 

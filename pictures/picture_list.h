@@ -39,6 +39,13 @@ public:
     Status Reflash(Tjpglist::Thumbs thumbs = Tjpglist::Thumbs::kExact, int threads = 0);
     const std::vector<PictureItem>& Items() const { return items_; }
 
+    // The folder as it stands: every file's name, size and time, one a line in name order. A
+    // list whose last reflash saw the folder in this state still holds what the folder holds.
+    static std::string FolderState(const std::filesystem::path& folder);
+    // FolderState at the start of the last complete reflash; empty before one, or after one that
+    // failed.
+    const std::string& StateAtReflash() const { return state_at_reflash_; }
+
     // Moves the item at position `from` to position `to`, the items between shifting by one, as
     // the user orders the list by dragging. Sort file name and Make take the list in this order.
     // Refused when either position is outside the list.
@@ -69,6 +76,7 @@ private:
     Tjpglist builder_;
     std::vector<PictureItem> items_;
     Status listing_;  // whether the last reflash could read the folder
+    std::string state_at_reflash_;
 };
 
 }  // namespace quelmo

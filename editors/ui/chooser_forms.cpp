@@ -114,26 +114,24 @@ Tselpicform::Tselpicform(std::filesystem::path workdir, QWidget* parent)
 void Tselpicform::Reflash(bool force) {
     // The folder as it stands (names, sizes, times): while it is unchanged the buttons stay.
     const std::filesystem::path folder = WorkspaceOf(workdir_) / "pic";
-    std::vector<std::string> entries;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code e2;
-        entries.push_back(it->path().filename().string() + "|" + std::to_string(it->file_size(e2)) + "|" +
-                          std::to_string(it->last_write_time(e2).time_since_epoch().count()));
-    }
-    std::sort(entries.begin(), entries.end());
-    std::string listing;
-    for (const auto& e : entries) listing += e + "\n";
+    const std::string listing = PictureList::FolderState(folder);
     if (!force && listing == listing_) return;
     listing_ = listing;
 
-    PictureList list = PictureList::ForFlash(workdir_);
-    // A picture that cannot be decoded ends the list there. The thumbnails are the quick ones:
-    // the decoder scales each picture down on the way.
-    (void)list.Reflash(Tjpglist::Thumbs::kPreview);
+    // The picture list made since the folder last changed has the thumbnails already. Else a
+    // list of our own: a picture that cannot be decoded ends it there, and the thumbnails are
+    // the quick ones, the decoder scaling each picture down on the way.
+    const PictureList* made = made_ ? made_() : nullptr;
+    std::optional<PictureList> own;
+    if (!made || made->Layout() != PicLayout::kFlash || made->StateAtReflash().empty() ||
+        made->StateAtReflash() != listing) {
+        own.emplace(PictureList::ForFlash(workdir_));
+        (void)own->Reflash(Tjpglist::Thumbs::kPreview);
+        made = &*own;
+    }
     std::vector<QImage> images;
-    for (const auto& item : list.Items())
-        images.push_back(item.slot >= 0 ? ToQImage(list.Builder().Slot(item.slot).thumbnail) : QImage());
+    for (const auto& item : made->Items())
+        images.push_back(item.slot >= 0 ? ToQImage(made->Builder().Slot(item.slot).thumbnail) : QImage());
 
     bgp_->setUpdatesEnabled(false);
     while (QLayoutItem* item = grid_->takeAt(0)) {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPixmap>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ class QGridLayout;
 class QWidget;
 
 namespace quelmo {
+class PictureList;
 class Tgd;
 }
 
@@ -50,11 +52,16 @@ public:
     explicit Tselpicform(std::filesystem::path workdir, QWidget* parent = nullptr);
     std::optional<int> Choose();
     // Rebuilds the buttons; `force` remakes the thumbnails even when the folder looks the same.
+    // Thumbnails the picture list has already made are taken as they are while that list still
+    // holds what the folder holds.
     void Reflash(bool force = false);
     int Count() const { return static_cast<int>(thumbs_.size()); }
+    // Where the picture list already made (the picture window's) is found; it may give none.
+    void SetMadeList(std::function<const PictureList*()> made) { made_ = std::move(made); }
 
 private:
     std::filesystem::path workdir_;
+    std::function<const PictureList*()> made_;
     std::string listing_;  // names, sizes and times of the pictures the thumbnails were made from
     std::vector<QPixmap> thumbs_;
     QWidget* bgp_;

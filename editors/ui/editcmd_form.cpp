@@ -250,6 +250,7 @@ Teditcmdform::Teditcmdform(ShellHost& host, QWidget* parent)
 
     selcolor_ = new Tselcolorform(this);
     selpic_ = new Tselpicform(host.Context().Workdir(), this);
+    selpic_->SetMadeList([&host] { return host.MadePictureList(); });
     selasc_ = new Tselascform(this);
 
     // The interpreter draws on LCD; every frame object draws its frame there too.

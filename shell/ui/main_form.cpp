@@ -371,6 +371,11 @@ void Tmainform::ShowCCode(const std::string& text) {
     form->exec();
 }
 
+const PictureList* Tmainform::MadePictureList() {
+    auto* pic = qobject_cast<PicForm*>(Window("pic"));
+    return pic ? &pic->List() : nullptr;
+}
+
 void Tmainform::PictureFolderChanged() {
     if (auto* pic = qobject_cast<PicForm*>(Window("pic"))) pic->Reflash();
 }

@@ -59,6 +59,7 @@ public:
     bool RunAction(const std::string& name) override;
     void ProjectOpened() override;
     void PictureFolderChanged() override;
+    const PictureList* MadePictureList() override;
     std::string EditAreaText() override;
     void SetEditAreaText(const std::string& text) override;
     std::vector<std::string> PageCaptions() override;

@@ -10,6 +10,7 @@ namespace quelmo {
 class Tglobal;
 class Tproject;
 class DeviceLink;
+class PictureList;
 }  // namespace quelmo
 
 namespace quelmo::ui {
@@ -59,6 +60,8 @@ public:
     virtual void ProjectOpened() {}
     // Files were added to the workspace's picture folder: the picture list reflashes.
     virtual void PictureFolderChanged() {}
+    // The flash picture list as the picture window last made it (with its thumbnails), or none.
+    virtual const PictureList* MadePictureList() { return nullptr; }
     // The two design editors meet here. All text is GBK.
     // The batch interface editor's edit area (txmemo), which the assist design editor imports
     // and receives an ended design into.

@@ -10,6 +10,7 @@
 
 #include "editors/ui/chooser_forms.h"
 #include "pictures/picture.h"
+#include "pictures/picture_list.h"
 
 using namespace quelmo;
 namespace fs = std::filesystem;
@@ -85,6 +86,46 @@ private slots:
         QTest::mouseClick(reflash, Qt::LeftButton);
         QVERIFY(Button(d, 0) != first);
         QCOMPARE(d.Count(), 3);
+    }
+
+    // The thumbnails the picture list has made are taken as they are while the folder is as that
+    // list saw it: a file rewritten under the same name, size and time is not decoded again. A
+    // folder changed since, or a list reordered by hand, makes the chooser decode its own.
+    void theMadePictureListsThumbnailsAreTakenWhileItIsCurrent() {
+        Folder f;
+        f.Write("1.jpg", 400, 300, 255, 0, 0);
+        PictureList made = PictureList::ForFlash(f.Workdir());
+        QVERIFY(made.Reflash());
+        const fs::path file = f.Pic() / "1.jpg";
+        const auto size = fs::file_size(file);
+        const auto time = fs::last_write_time(file);
+        // Blue in red's place, the folder's state kept.
+        f.Write("1.jpg", 400, 300, 0, 0, 255);
+        fs::resize_file(file, size);
+        fs::last_write_time(file, time);
+
+        ui::Tselpicform d(f.Workdir());
+        d.SetMadeList([&made] { return &made; });
+        d.Reflash();
+        QCOMPARE(d.Count(), 1);
+        QVERIFY(Near(Middle(Button(d, 0)), 255, 0, 0));
+
+        // The user's own order is not the folder's: the chooser lists the folder itself.
+        f.Write("2.jpg", 100, 60, 0, 255, 0);
+        QVERIFY(made.Reflash());
+        QVERIFY(made.MoveItem(1, 0));
+        ui::Tselpicform e(f.Workdir());
+        e.SetMadeList([&made] { return &made; });
+        e.Reflash();
+        QCOMPARE(e.Count(), 2);
+        QVERIFY(Near(Middle(Button(e, 0)), 0, 0, 255));
+
+        // A folder changed since the list was made.
+        f.Write("3.jpg", 100, 60, 0, 255, 0);
+        ui::Tselpicform g(f.Workdir());
+        g.SetMadeList([&made] { return &made; });
+        g.Reflash();
+        QCOMPARE(g.Count(), 3);
     }
 
     // A picture that cannot be decoded ends the list there, as in the picture list.
