@@ -339,7 +339,10 @@ bool Tmainform::RunAction(const std::string& name) {
     return true;
 }
 
-void Tmainform::ProjectOpened() { RefreshStatus(); }
+void Tmainform::ProjectOpened() {
+    PictureFolderChanged();
+    RefreshStatus();
+}
 
 // The two design editors meet through the frame.
 std::string Tmainform::EditAreaText() {
@@ -391,6 +394,7 @@ void Tmainform::NewProject() {
         Report(s);
         return;
     }
+    PictureFolderChanged();
     RefreshStatus();
     Navigate(std::string(shell::kStartWindow));
 }
@@ -405,6 +409,8 @@ void Tmainform::OpenProject() {
         Report(s);
         return;
     }
+    // The workspace holds the opened project's pictures now.
+    PictureFolderChanged();
     RefreshMenus();
     Navigate(std::string(shell::kStartWindow));
 }
@@ -433,6 +439,7 @@ void Tmainform::CloseProject() {
     }
     if (link_.ConnectionState == 1) link_.Disconnect();
     link_.ConnectionState = 0;
+    PictureFolderChanged();
     RefreshStatus();
     Navigate(std::string(shell::kStartWindow));
 }

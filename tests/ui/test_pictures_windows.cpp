@@ -20,6 +20,7 @@
 #include "editors/ui/screen_view.h"
 #include "pictures/ui/gif_form.h"
 #include "pictures/ui/pic_form.h"
+#include "shell/ui/messages.h"
 #include "support/picture_files.h"
 #include "frame_fixture.h"
 
@@ -448,6 +449,28 @@ private slots:
         QCOMPARE(lcd->View().At(40, 40), red);
         QCOMPARE(lcd->View().At(59, 59), red);
         QVERIFY(lcd->View().At(61, 40) != red);
+    }
+
+    // The picture window follows the workspace: a closed project leaves no pictures listed, an
+    // opened one lists its own.
+    void thePictureListFollowsTheProject() {
+        Workdir w;
+        test::Frame f(w.Root());
+        f.OpenOffline();
+        test::WriteJpeg(w.Flash() / "1.jpg", test::Solid(8, 8, 255, 0, 0));
+        auto* pic = qobject_cast<ui::PicForm*>(f.main->Window("pic"));
+        QVERIFY(pic);
+        pic->Reflash();
+        QCOMPARE(pic->List().Items().size(), size_t(1));
+        ui::Responder r;
+        QVERIFY(f.main->Project().Save());
+        r.answers = {false};
+        QVERIFY(f.Choose("closeprj"));
+        QCOMPARE(pic->List().Items().size(), size_t(0));
+        r.files = {QString::fromStdString((w.Root() / "demo.gpu").string())};
+        QVERIFY(f.Choose("loadprj"));
+        QVERIFY(f.main->Project().State().IsOpen());
+        QCOMPARE(pic->List().Items().size(), size_t(1));
     }
 
     void checkImageShowsTheSavedStripInThePictureList() {
