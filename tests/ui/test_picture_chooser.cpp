@@ -96,6 +96,8 @@ private slots:
         f.Write("1.jpg", 400, 300, 255, 0, 0);
         PictureList made = PictureList::ForFlash(f.Workdir());
         QVERIFY(made.Reflash());
+        // Make writes the data files beside the folder and keeps the thumbnails.
+        QVERIFY(made.Make(nullptr));
         const fs::path file = f.Pic() / "1.jpg";
         const auto size = fs::file_size(file);
         const auto time = fs::last_write_time(file);
