@@ -14,24 +14,15 @@
 
 #include "shell/context.h"
 #include "shell/ui/messages.h"
+#include "sdcard/ui/sd_widgets.h"
 #include "shell/ui/shell_host.h"
 
 namespace quelmo::ui {
 namespace {
 
-QLabel* Text(QWidget* parent, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setAccessibleName(text);
-    l->setWordWrap(true);
-    return l;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(caption);
-    return b;
-}
+using sdui::Button;
+using sdui::Text;
+using sdui::Title;
 
 void SetText(QLabel* label, const std::string& text) {
     label->setText(QString::fromStdString(text));
@@ -45,12 +36,7 @@ Tsdioform::Tsdioform(ShellHost& host, QWidget* parent)
     setObjectName("sdioform");
     setWindowTitle("SD(TF) card tool");
     auto* layout = new QVBoxLayout(this);
-    auto* title = Text(this, "SD(TF) card tool");
-    QFont big = title->font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
-    big.setBold(true);
-    title->setFont(big);
-    layout->addWidget(title);
+    layout->addWidget(Title(this));
     for (const char* note :
          {"note:", "1. sd card use physical sector read, so when plug into PCB will show up need format, just ignore this.",
           "2. to avoid choose wrong drive, please also remove all other removable disk!",

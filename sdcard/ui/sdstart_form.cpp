@@ -11,24 +11,15 @@
 #include "shell/context.h"
 #include "link/device_link.h"
 #include "shell/ui/messages.h"
+#include "sdcard/ui/sd_widgets.h"
 #include "shell/ui/shell_host.h"
 
 namespace quelmo::ui {
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(caption);
-    return b;
-}
-
-QLabel* Text(QWidget* parent, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setAccessibleName(text);
-    l->setWordWrap(true);
-    return l;
-}
+using sdui::Button;
+using sdui::Text;
+using sdui::Title;
 
 }  // namespace
 
@@ -37,12 +28,7 @@ Tsdstartform::Tsdstartform(ShellHost& host, QWidget* parent)
     setObjectName("sdstartform");
     setWindowTitle("SD(TF) card tool");
     auto* layout = new QVBoxLayout(this);
-    auto* title = Text(this, "SD(TF) card tool");
-    QFont big = title->font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
-    big.setBold(true);
-    title->setFont(big);
-    layout->addWidget(title);
+    layout->addWidget(Title(this));
     layout->addWidget(
         Text(this, "note:SD/TF card is a tool, so data will not save within project file, please backup it alone!"));
 
